@@ -1,0 +1,40 @@
+# Warnings shared by every library and program of the project.
+add_library(project_warnings INTERFACE)
+target_compile_options(project_warnings INTERFACE
+    -Wall -Wextra -Wold-style-cast -Wnon-virtual-dtor -Wno-missing-field-initializers)
+if(WARNINGS_AS_ERRORS)
+    target_compile_options(project_warnings INTERFACE -Werror)
+endif()
+
+# Windows code uses QString deliberately, never implicit conversions from char*.
+add_library(project_qt_options INTERFACE)
+target_compile_definitions(project_qt_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
+
+# Executables of the program folder find their own libraries beside them, so a copied
+# folder keeps working.
+function(add_program name)
+    add_executable(${name} ${ARGN})
+    set_target_properties(${name} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY "${PROGRAM_FOLDER}"
+        BUILD_RPATH "$ORIGIN"
+        INSTALL_RPATH "$ORIGIN")
+    target_link_libraries(${name} PRIVATE project_warnings)
+endfunction()
+
+# One test executable per source file.
+#   add_logic_test(NAME SOURCE LIBS...)   plain GoogleTest main, no display
+#   add_window_test(NAME SOURCE LIBS...)  QApplication on the offscreen platform
+function(add_logic_test name source)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${ARGN} test_support GTest::gtest GTest::gmock GTest::gtest_main project_warnings)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS logic)
+endfunction()
+
+function(add_window_test name source)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${ARGN} test_support_qt GTest::gtest GTest::gmock project_warnings project_qt_options)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600 LABELS window
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --no-sandbox;QTWEBENGINE_DISABLE_SANDBOX=1")
+endfunction()

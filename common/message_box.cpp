@@ -1,0 +1,30 @@
+#include "message_box.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace message_box {
+namespace {
+
+Handler& currentHandler()
+{
+    static Handler handler;
+    return handler;
+}
+
+} // namespace
+
+Handler setHandler(Handler handler)
+{
+    return std::exchange(currentHandler(), std::move(handler));
+}
+
+void show(const std::string& caption, const std::string& text)
+{
+    if (currentHandler())
+        currentHandler()(caption, text);
+    else
+        std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+}
+
+} // namespace message_box

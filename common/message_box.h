@@ -1,0 +1,19 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The modal message boxes of the programs (OK button, the program's title as caption).
+// The windows layer installs a handler that shows a real box; tests install one that
+// records the message, so no modal box ever blocks a test.
+namespace message_box {
+
+using Handler = std::function<void(const std::string& caption, const std::string& text)>;
+
+// Replaces the handler; returns the previous one.
+Handler setHandler(Handler handler);
+
+// Shows `text` with `caption`. With no handler installed the message goes to stderr.
+void show(const std::string& caption, const std::string& text);
+
+} // namespace message_box

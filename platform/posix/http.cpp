@@ -1,0 +1,281 @@
+#include "http.h"
+
+#include "codepage.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+    return out;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+struct Exchange
+{
+    const HttpRequest* request;
+    HttpResponse* response;
+    bool sinkRefused = false;
+};
+
+size_t onHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* exchange = static_cast<Exchange*>(user);
+    const std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) {
+        // A new response (after a 100 Continue or a redirect): its headers replace the old.
+        exchange->response->headers.clear();
+    } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
+        exchange->response->headers.emplace_back(
+            std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+    }
+    return size * count;
+}
+
+size_t onBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* exchange = static_cast<Exchange*>(user);
+    const std::string_view chunk(data, size * count);
+    if (exchange->request->onBody) {
+        if (!exchange->request->onBody(chunk)) {
+            exchange->sinkRefused = true;
+            return 0; // makes curl stop with a write error
+        }
+    } else {
+        exchange->response->body.append(chunk);
+    }
+    return size * count;
+}
+
+std::int32_t errorFor(CURLcode code)
+{
+    switch (code) {
+    case CURLE_OK:
+        return hresult::ok;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+        return hresult::resourceNotFound;
+    case CURLE_URL_MALFORMAT:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return hresult::invalidUrl;
+    case CURLE_OPERATION_TIMEDOUT:
+        return hresult::connectionTimeout;
+    default:
+        return hresult::downloadFailure;
+    }
+}
+
+void initialiseCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+} // namespace
+
+std::optional<std::string> HttpResponse::header(std::string_view name) const
+{
+    const std::string wanted = lowered(name);
+    for (const auto& [key, value] : headers)
+        if (lowered(key) == wanted)
+            return value;
+    return std::nullopt;
+}
+
+std::optional<long long> HttpResponse::contentLength() const
+{
+    const auto value = header("Content-Length");
+    if (!value || value->empty())
+        return std::nullopt;
+    long long length = 0;
+    for (char c : *value) {
+        if (c < '0' || c > '9' || length > (1LL << 52))
+            return std::nullopt;
+        length = length * 10 + (c - '0');
+    }
+    return length;
+}
+
+HttpResponse performHttp(const HttpRequest& request)
+{
+    initialiseCurlOnce();
+    HttpResponse response;
+    Exchange exchange {&request, &response};
+
+    CURL* easy = curl_easy_init();
+    CURLM* multi = curl_multi_init();
+    if (!easy || !multi) {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (multi)
+            curl_multi_cleanup(multi);
+        response.error = hresult::unexpected;
+        response.errorText = "cannot create a transfer";
+        return response;
+    }
+
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max(1, request.timeoutMs)));
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1, request.connectTimeoutMs)));
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &exchange);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &exchange);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1)");
+    if (request.method == "HEAD")
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    else if (request.method != "GET")
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+
+    curl_multi_add_handle(multi, easy);
+    CURLcode result = CURLE_OK;
+    bool done = false;
+    bool cancelled = false;
+    while (!done) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done)
+            break;
+        if (request.pump)
+            request.pump();
+        if (request.cancelled && request.cancelled()) {
+            cancelled = true;
+            break;
+        }
+        curl_multi_poll(multi, nullptr, 0, 10, nullptr);
+    }
+
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    response.status = status;
+    if (cancelled) {
+        response.error = hresult::aborted;
+        response.errorText = "aborted";
+    } else if (exchange.sinkRefused) {
+        response.error = hresult::aborted;
+        response.errorText = "the receiver refused the body";
+    } else {
+        response.error = errorFor(result);
+        if (result != CURLE_OK)
+            response.errorText = errorBuffer[0] ? errorBuffer : curl_easy_strerror(result);
+        // A connection that was never made is "unreachable", whatever timer ended it.
+        if (result == CURLE_OPERATION_TIMEDOUT) {
+            double connectTime = 0;
+            curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME, &connectTime);
+            if (connectTime <= 0)
+                response.error = hresult::resourceNotFound;
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    curl_easy_cleanup(easy);
+    curl_multi_cleanup(multi);
+    return response;
+}
+
+std::string decodeHttpText(std::string_view body, std::string_view contentType)
+{
+    const std::string type = lowered(contentType);
+    std::string charset;
+    if (const size_t at = type.find("charset="); at != std::string::npos) {
+        charset = std::string(trimmed(type.substr(at + 8)));
+        charset = charset.substr(0, charset.find_first_of("; "));
+        if (charset.size() >= 2 && charset.front() == '"')
+            charset = charset.substr(1, charset.size() - 2);
+    }
+    if (charset == "gbk" || charset == "gb2312" || charset == "gb18030" || charset == "cp936"
+        || charset == "windows-936")
+        return ansiToUtf8(body);
+    if (charset == "iso-8859-1" || charset == "latin1" || charset == "us-ascii" || charset == "windows-1252")
+        return latin1ToUtf8(body);
+    if (body.starts_with("\xEF\xBB\xBF"))
+        body.remove_prefix(3);
+    return sanitizeUtf8(body);
+}
+
+XmlHttpRequest::XmlHttpRequest(EventPump pump, int timeoutMs)
+    : m_pump(std::move(pump))
+    , m_timeoutMs(timeoutMs)
+{ }
+
+std::int32_t XmlHttpRequest::open(const std::string& method, const std::string& url, bool async)
+{
+    m_response = HttpResponse {};
+    m_abortRequested = false;
+    if (async) {
+        m_readyState = 0;
+        return hresult::unexpected;
+    }
+    m_method = method;
+    m_url = url;
+    m_readyState = 1;
+    return hresult::ok;
+}
+
+std::int32_t XmlHttpRequest::send()
+{
+    if (m_readyState != 1)
+        return hresult::unexpected;
+    HttpRequest request;
+    request.method = m_method;
+    request.url = m_url;
+    request.timeoutMs = m_timeoutMs;
+    request.connectTimeoutMs = std::min(m_timeoutMs, 5000);
+    request.pump = m_pump;
+    request.cancelled = [this] { return m_abortRequested; };
+    m_response = performHttp(request);
+    if (m_abortRequested) {
+        m_readyState = 0;
+        return hresult::aborted;
+    }
+    // Only a complete response reaches the completed state; a failed request stays opened.
+    if (m_response.error == hresult::ok)
+        m_readyState = 4;
+    return m_response.error;
+}
+
+std::string XmlHttpRequest::responseText() const
+{
+    return decodeHttpText(m_response.body, m_response.header("Content-Type").value_or(std::string()));
+}
+
+void XmlHttpRequest::abort()
+{
+    m_abortRequested = true;
+    m_readyState = 0;
+}
+
+} // namespace platform

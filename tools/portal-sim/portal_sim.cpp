@@ -1,0 +1,263 @@
+#include "portal_sim.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string contentTypeFor(const fs::path& file)
+{
+    const std::string ext = file.extension().string();
+    if (ext == ".html" || ext == ".htm" || ext.empty())
+        return "text/html";
+    if (ext == ".txt")
+        return "text/plain"; // no charset: the control files are GBK, as the real servers send them
+    if (ext == ".xml")
+        return "text/xml";
+    if (ext == ".css")
+        return "text/css";
+    if (ext == ".js")
+        return "application/javascript";
+    if (ext == ".gif")
+        return "image/gif";
+    if (ext == ".png")
+        return "image/png";
+    if (ext == ".jpg" || ext == ".jpeg")
+        return "image/jpeg";
+    return "application/octet-stream";
+}
+
+// The file a request path names under the root, or nothing. "/box" also finds "box.html",
+// a folder its "index.html". Paths that would climb out of the root find nothing.
+std::optional<fs::path> resolve(const std::string& root, const std::string& urlPath)
+{
+    fs::path relative;
+    std::stringstream parts(urlPath);
+    std::string part;
+    while (std::getline(parts, part, '/')) {
+        if (part.empty() || part == ".")
+            continue;
+        if (part == ".." || part.find('\\') != std::string::npos)
+            return std::nullopt;
+        relative /= part;
+    }
+    fs::path file = fs::path(root) / relative;
+    std::error_code ec;
+    if (fs::is_directory(file, ec))
+        file /= "index.html";
+    if (fs::is_regular_file(file, ec))
+        return file;
+    fs::path withHtml = file;
+    withHtml += ".html";
+    if (fs::is_regular_file(withHtml, ec))
+        return withHtml;
+    return std::nullopt;
+}
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string errorPage(int status, const std::string& reason, const std::string& path)
+{
+    return "<!DOCTYPE html>\n<html><head><title>" + std::to_string(status) + " " + reason
+        + "</title></head>\n<body><h1>" + reason + "</h1><p>The requested URL " + path
+        + " was not found on this server.</p></body></html>\n";
+}
+
+} // namespace
+
+PortalSim::PortalSim(std::string root)
+    : m_root(std::move(root))
+    , m_server(std::make_unique<httplib::Server>())
+{
+    installRoutes();
+}
+
+PortalSim::~PortalSim()
+{
+    stop();
+}
+
+bool PortalSim::parseRule(const std::string& text, Rule& rule)
+{
+    const size_t eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    int value = 0;
+    if (eq != std::string::npos) {
+        try {
+            value = std::stoi(text.substr(eq + 1));
+        } catch (...) {
+            return false;
+        }
+    }
+    if (name == "normal")
+        rule = {Rule::Kind::Normal, 0};
+    else if (name == "delay" && eq != std::string::npos)
+        rule = {Rule::Kind::Delay, value};
+    else if (name == "hang")
+        rule = {Rule::Kind::Hang, 0};
+    else if (name == "truncate" && eq != std::string::npos)
+        rule = {Rule::Kind::Truncate, value};
+    else if (name == "status" && eq != std::string::npos)
+        rule = {Rule::Kind::Status, value};
+    else if (name == "nolength")
+        rule = {Rule::Kind::NoLength, 0};
+    else
+        return false;
+    return true;
+}
+
+void PortalSim::setRule(const std::string& path, Rule rule)
+{
+    std::lock_guard lock(m_mutex);
+    m_rules[path] = rule;
+    m_wake.notify_all();
+}
+
+void PortalSim::clearRules()
+{
+    std::lock_guard lock(m_mutex);
+    m_rules.clear();
+    m_wake.notify_all();
+}
+
+std::vector<std::string> PortalSim::requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+void PortalSim::clearRequests()
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
+
+void PortalSim::installRoutes()
+{
+    // Test control: /__sim/rule?path=/x&rule=hang, /__sim/clear, /__sim/requests.
+    m_server->Get("/__sim/rule", [this](const httplib::Request& req, httplib::Response& res) {
+        Rule rule;
+        if (!req.has_param("path") || !parseRule(req.get_param_value("rule"), rule)) {
+            res.status = 400;
+            res.set_content("bad rule\n", "text/plain");
+            return;
+        }
+        setRule(req.get_param_value("path"), rule);
+        res.set_content("ok\n", "text/plain");
+    });
+    m_server->Get("/__sim/clear", [this](const httplib::Request&, httplib::Response& res) {
+        clearRules();
+        clearRequests();
+        res.set_content("ok\n", "text/plain");
+    });
+    m_server->Get("/__sim/requests", [this](const httplib::Request&, httplib::Response& res) {
+        std::string out;
+        for (const std::string& line : requests())
+            out += line + "\n";
+        res.set_content(out, "text/plain");
+    });
+
+    m_server->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+        Rule rule;
+        {
+            std::unique_lock lock(m_mutex);
+            m_requests.push_back(req.method + " " + req.path);
+            if (const auto found = m_rules.find(req.path); found != m_rules.end())
+                rule = found->second;
+            if (rule.kind == Rule::Kind::Hang) {
+                // Never answer: hold the connection until the rule goes or the server stops.
+                m_wake.wait(lock, [&] {
+                    const auto again = m_rules.find(req.path);
+                    return m_stopping || again == m_rules.end() || again->second.kind != Rule::Kind::Hang;
+                });
+                res.status = 503;
+                return;
+            }
+            if (rule.kind == Rule::Kind::Delay)
+                m_wake.wait_for(lock, std::chrono::milliseconds(rule.value), [&] { return m_stopping; });
+        }
+
+        const auto file = resolve(m_root, req.path);
+        if (!file) {
+            res.status = 404;
+            res.set_content(errorPage(404, "Not Found", req.path), "text/html");
+            return;
+        }
+        auto body = std::make_shared<std::string>(readFile(*file));
+        const std::string type = contentTypeFor(*file);
+        if (rule.kind == Rule::Kind::Status) {
+            res.status = rule.value;
+            res.set_content(*body, type);
+        } else if (rule.kind == Rule::Kind::Truncate) {
+            // Announce the whole length, send only the first bytes, then drop the connection.
+            const size_t cut = std::min(body->size(), static_cast<size_t>(std::max(0, rule.value)));
+            res.set_content_provider(body->size(), type, [body, cut](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset < cut)
+                    sink.write(body->data() + offset, cut - offset);
+                return false;
+            });
+        } else if (rule.kind == Rule::Kind::NoLength) {
+            res.set_chunked_content_provider(type, [body](size_t offset, httplib::DataSink& sink) {
+                if (offset < body->size())
+                    sink.write(body->data() + offset, std::min<size_t>(4096, body->size() - offset));
+                else
+                    sink.done();
+                return true;
+            });
+        } else {
+            res.set_content_provider(body->size(), type, [body](size_t offset, size_t length, httplib::DataSink& sink) {
+                sink.write(body->data() + offset, std::min(length, body->size() - offset));
+                return true;
+            });
+        }
+    });
+}
+
+bool PortalSim::start(int port)
+{
+    const int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : port;
+    if (port != 0 && !m_server->bind_to_port("127.0.0.1", port))
+        return false;
+    if (bound < 0)
+        return false;
+    m_port = bound;
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    while (!m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+bool PortalSim::listenBlocking(int port, const std::function<void(int)>& onListening)
+{
+    const int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : port;
+    if (port != 0 && !m_server->bind_to_port("127.0.0.1", port))
+        return false;
+    if (bound < 0)
+        return false;
+    m_port = bound;
+    onListening(m_port);
+    return m_server->listen_after_bind();
+}
+
+void PortalSim::stop()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_wake.notify_all();
+    }
+    m_server->stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}

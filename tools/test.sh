@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything and runs every test: the normal build with all
+# programs and window tests (offscreen), then the logic and platform tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/setup.sh
+
+jobs=$(nproc)
+cmake --preset default >/dev/null
+cmake --build --preset default -j "$jobs"
+if cmake --build build/default --target help | grep -q format-check; then
+    cmake --build build/default --target format-check
+fi
+ctest --preset default -j 2
+
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize -j "$jobs"
+ctest --preset sanitize -j 2
