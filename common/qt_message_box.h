@@ -1,0 +1,11 @@
+#pragma once
+
+#include "http.h"
+
+// Installs the message-box handler that shows a real modal box (OK button, the given
+// caption) for the programs' messages.
+void installQtMessageBox();
+
+// The pump the windows layer gives blocking requests: paints and timers go on, while user
+// input waits until the request ends, so no window can be closed under a running fetch.
+platform::EventPump qtEventPump();

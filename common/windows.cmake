@@ -1,0 +1,9 @@
+# Shared client services with windows (Qt Widgets): browser pane, message box, update notice.
+add_library(common_windows STATIC)
+set_target_properties(common_windows PROPERTIES AUTOMOC ON AUTORCC ON)
+target_include_directories(common_windows PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(common_windows
+    PUBLIC common_logic Qt6::Widgets Qt6::WebEngineWidgets
+    PRIVATE project_warnings project_qt_options)
+target_sources(common_windows PRIVATE
+    qt_message_box.cpp qt_message_box.h)
