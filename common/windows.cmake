@@ -6,4 +6,7 @@ target_link_libraries(common_windows
     PUBLIC common_logic Qt6::Widgets Qt6::WebEngineWidgets
     PRIVATE project_warnings project_qt_options)
 target_sources(common_windows PRIVATE
-    qt_message_box.cpp qt_message_box.h)
+    qt_message_box.cpp qt_message_box.h
+    BrowserPane.cpp BrowserPane.h
+    local_pages.cpp local_pages.h
+    pane_script.h)

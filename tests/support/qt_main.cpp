@@ -1,5 +1,7 @@
 // Main of the window tests: a QApplication on the offscreen platform, then GoogleTest.
 
+#include "BrowserPane.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@ int main(int argc, char** argv)
     // Chromium refuses to run as root with its sandbox on.
     if (::geteuid() == 0)
         ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+    BrowserPane::registerSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,242 @@
+#include "BrowserPane.h"
+
+#include "local_pages.h"
+#include "pane_script.h"
+#include "program_start.h"
+
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+// The page: hands navigations, console messages of the pane script and script dialogs to
+// the pane.
+class PanePage final : public QWebEnginePage
+{
+public:
+    PanePage(BrowserPane* pane) : QWebEnginePage(QWebEngineProfile::defaultProfile(), pane), m_pane(pane) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
+    {
+        return m_pane->onNavigationRequest(url, isMainFrame);
+    }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&) override
+    {
+        const QString marker = QString::fromUtf16(pane_script::marker);
+        if (!message.startsWith(marker))
+            return;
+        const QString rest = message.mid(marker.size());
+        const qsizetype bar = rest.indexOf(QLatin1Char('|'));
+        if (bar > 0)
+            m_pane->onBridgeMessage(rest.left(bar), rest.mid(bar + 1));
+    }
+    void javaScriptAlert(const QUrl& origin, const QString& text) override
+    {
+        if (!m_pane->Silent())
+            QWebEnginePage::javaScriptAlert(origin, text);
+    }
+    bool javaScriptConfirm(const QUrl& origin, const QString& text) override
+    {
+        return m_pane->Silent() ? false : QWebEnginePage::javaScriptConfirm(origin, text);
+    }
+    bool javaScriptPrompt(const QUrl& origin, const QString& text, const QString& value, QString* result) override
+    {
+        return m_pane->Silent() ? false : QWebEnginePage::javaScriptPrompt(origin, text, value, result);
+    }
+
+private:
+    BrowserPane* m_pane;
+};
+
+// The view: the pane decides about context menus.
+class PaneView final : public QWebEngineView
+{
+public:
+    PaneView(BrowserPane* pane) : QWebEngineView(pane), m_pane(pane) {}
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        if (m_pane->onContextMenu(event->globalPos()))
+            QWebEngineView::contextMenuEvent(event);
+    }
+
+private:
+    BrowserPane* m_pane;
+};
+
+void BrowserPane::registerSchemes()
+{
+    local_pages::registerScheme();
+}
+
+BrowserPane::BrowserPane(QWidget* parent) : QWidget(parent)
+{
+    local_pages::installHandler();
+    m_view = new PaneView(this);
+    m_page = new PanePage(this);
+    m_view->setPage(m_page);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+
+    QWebEngineScript bridge;
+    bridge.setName(QStringLiteral("pane-bridge"));
+    bridge.setSourceCode(pane_script::source());
+    bridge.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    bridge.setWorldId(QWebEngineScript::ApplicationWorld);
+    bridge.setRunsOnSubFrames(true);
+    m_page->scripts().insert(bridge);
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
+    m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
+
+    connect(m_page, &QWebEnginePage::loadFinished, this, &BrowserPane::onLoadFinished);
+    connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserPane::reportHistory);
+    connect(m_page, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest& request) { onNewWindow(request.requestedUrl()); });
+}
+
+BrowserPane::~BrowserPane() = default;
+
+void BrowserPane::Navigate(const QString& address)
+{
+    m_navigated = true;
+    const QString trimmed = address.trimmed();
+    const bool web = trimmed.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+                     trimmed.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    if (web) {
+        m_page->load(QUrl(trimmed));
+        return;
+    }
+    // A local path built the programs' way; both separators are accepted.
+    QString path = trimmed;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    m_page->load(local_pages::urlForPath(path));
+}
+
+void BrowserPane::GoBack()
+{
+    m_page->triggerAction(QWebEnginePage::Back);
+}
+
+void BrowserPane::GoForward()
+{
+    m_page->triggerAction(QWebEnginePage::Forward);
+}
+
+void BrowserPane::Refresh()
+{
+    m_page->triggerAction(QWebEnginePage::Reload);
+}
+
+void BrowserPane::setSilent(bool silent)
+{
+    m_silent = silent;
+}
+
+QString BrowserPane::LocationURL() const
+{
+    if (!m_navigated)
+        return {};
+    const QUrl url = m_page->url().isEmpty() ? m_page->requestedUrl() : m_page->url();
+    const QString local = local_pages::pathForUrl(url);
+    return local.isEmpty() ? url.toString() : local;
+}
+
+BrowserPane::BrowserObject BrowserPane::Application() const
+{
+    return m_page;
+}
+
+bool BrowserPane::execCommand(const QString& command)
+{
+    if (command.compare(QLatin1String("copy"), Qt::CaseInsensitive) == 0)
+        m_page->triggerAction(QWebEnginePage::Copy);
+    else if (command.compare(QLatin1String("paste"), Qt::CaseInsensitive) == 0)
+        m_page->triggerAction(QWebEnginePage::Paste);
+    else
+        return false;
+    return true;
+}
+
+bool BrowserPane::execScript(const QString& script, const QString& language)
+{
+    if (language.compare(QLatin1String("javascript"), Qt::CaseInsensitive) != 0)
+        return false;
+    m_page->runJavaScript(script);
+    return true;
+}
+
+void BrowserPane::onBridgeMessage(const QString& kind, const QString& value)
+{
+    if (kind == QLatin1String("href")) {
+        m_activeHref = value == QString::fromUtf16(pane_script::noHref) ? QString() : value;
+    } else if (kind == QLatin1String("doctype")) {
+        m_htmlDocument = value == QLatin1String("text/html") || value == QLatin1String("application/xhtml+xml");
+    } else if (kind == QLatin1String("frame-complete")) {
+        emit DocumentComplete(nullptr, value);
+    } else if (kind == QLatin1String("navigate")) {
+        // A scheme no engine handles: the script has stopped it already; the handler sees the
+        // exact text, and whatever it decides, there is nothing to load.
+        bool cancel = false;
+        emit BeforeNavigate2(value, &cancel);
+    }
+}
+
+void BrowserPane::onLoadFinished(bool)
+{
+    reportHistory();
+    // Images and plug-in documents run no script: a finished load without a document report
+    // is not an HTML document.
+    emit DocumentComplete(m_page, LocationURL());
+    emit DownloadComplete();
+}
+
+void BrowserPane::reportHistory()
+{
+    emit CommandStateChange(1, m_page->history()->canGoForward());
+    emit CommandStateChange(2, m_page->history()->canGoBack());
+}
+
+bool BrowserPane::onNavigationRequest(const QUrl& url, bool isMainFrame)
+{
+    if (isMainFrame)
+        m_htmlDocument = false; // until the new document reports its kind
+    const QString local = local_pages::pathForUrl(url);
+    bool cancel = false;
+    emit BeforeNavigate2(local.isEmpty() ? url.toString() : local, &cancel);
+    return !cancel;
+}
+
+void BrowserPane::onNewWindow(const QUrl& url)
+{
+    BrowserObject target = nullptr;
+    emit NewWindow2(&target);
+    if (target) {
+        if (auto* pane = qobject_cast<BrowserPane*>(target->parent()))
+            pane->Navigate(url.toString());
+        else
+            target->load(url);
+        return;
+    }
+    // Not taken into a pane of ours: the system's browser shows it, so no click vanishes.
+    if (url.isValid() && !url.isEmpty())
+        platform::openInSystemBrowser(url.toString().toStdString());
+}
+
+bool BrowserPane::onContextMenu(const QPoint& globalPos)
+{
+    if (!m_htmlDocument)
+        return false;
+    bool showDefault = true;
+    emit ContextMenu(globalPos, &showDefault);
+    return showDefault;
+}

@@ -1,0 +1,254 @@
+#include "BrowserPane.h"
+#include "qt_test_util.h"
+#include "sim_server.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+QString q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// Evaluates script in the pane's page and waits for the result.
+QVariant evaluate(BrowserPane& pane, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    pane.Application()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    waitUntil([&] { return done; });
+    return result;
+}
+
+// A real right click on the page, through the engine's own input path.
+void rightClick(BrowserPane& pane, QPoint at)
+{
+    QWidget* target = pane.view()->focusProxy() ? pane.view()->focusProxy() : pane.view();
+    const QPointF local(at);
+    const QPointF global(target->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &menu);
+}
+
+struct Events
+{
+    explicit Events(BrowserPane& pane)
+    {
+        QObject::connect(&pane, &BrowserPane::DocumentComplete, [this, &pane](BrowserPane::BrowserObject b, QString) {
+            (b == pane.Application() ? topCompletes : frameCompletes)++;
+        });
+        QObject::connect(&pane, &BrowserPane::BeforeNavigate2, [this](const QString& url, bool* cancel) {
+            navigations.push_back(url);
+            if (url.startsWith(QStringLiteral("mouse://")) || url.contains(QStringLiteral("forbidden")))
+                *cancel = true;
+        });
+        QObject::connect(&pane, &BrowserPane::CommandStateChange, [this](int command, bool enable) {
+            if (command == 1)
+                forward = enable;
+            if (command == 2)
+                back = enable;
+        });
+        QObject::connect(&pane, &BrowserPane::DownloadComplete, [this] { ++downloads; });
+    }
+    int topCompletes = 0;
+    int frameCompletes = 0;
+    int downloads = 0;
+    bool forward = true;
+    bool back = true;
+    QStringList navigations;
+};
+
+class Pane : public ::testing::Test
+{
+protected:
+    Pane()
+    {
+        sim.site().write("box.html", "<html><head><meta charset='utf-8'><title>box</title></head><body>"
+                                     "<a id='film' href='/play/TOVAN/a.html' target='_blank'>film</a>"
+                                     "<a id='out' href='/news.html' target='_blank'>news</a>"
+                                     "<a id='bare' target='_blank'>no address</a>"
+                                     "<p id='text'>copy me</p></body></html>");
+        sim.site().write("play/TOVAN/a.html", "<html><body>playing</body></html>");
+        sim.site().write("two.html", "<html><body>two</body></html>");
+        sim.site().write("framed.html", "<html><body><iframe src='/two.html'></iframe></body></html>");
+        sim.site().write("forbidden.html", "<html><body>never</body></html>");
+        sim.site().write("pic.gif", "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00"
+                                    "\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;");
+        pane.resize(400, 300);
+        pane.show();
+    }
+
+    bool loadAndWait(const QString& address, Events& events)
+    {
+        const int before = events.topCompletes;
+        pane.Navigate(address);
+        return waitUntil([&] { return events.topCompletes > before; });
+    }
+
+    SimServer sim;
+    BrowserPane pane;
+};
+
+} // namespace
+
+TEST_F(Pane, NavigatesAndReportsCompletionHistoryAndLocation)
+{
+    Events events(pane);
+    EXPECT_EQ(pane.LocationURL(), QString());
+    ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
+    EXPECT_EQ(pane.LocationURL(), q(sim.url("/box")));
+    EXPECT_EQ(evaluate(pane, QStringLiteral("document.title")).toString(), QStringLiteral("box"));
+    EXPECT_GE(events.downloads, 1);
+    EXPECT_FALSE(events.back);
+    EXPECT_FALSE(events.forward);
+    EXPECT_TRUE(pane.hasHtmlDocument());
+
+    ASSERT_TRUE(loadAndWait(q(sim.url("/two.html")), events));
+    EXPECT_TRUE(events.back);
+    pane.GoBack();
+    ASSERT_TRUE(waitUntil([&] { return pane.LocationURL() == q(sim.url("/box")) && events.forward; }));
+    EXPECT_FALSE(events.back);
+    pane.GoForward();
+    ASSERT_TRUE(waitUntil([&] { return pane.LocationURL() == q(sim.url("/two.html")); }));
+    const int before = events.topCompletes;
+    pane.Refresh();
+    EXPECT_TRUE(waitUntil([&] { return events.topCompletes > before; }));
+}
+
+TEST_F(Pane, FramesCompleteSeparatelyFromTheTopPage)
+{
+    Events events(pane);
+    ASSERT_TRUE(loadAndWait(q(sim.url("/framed.html")), events));
+    EXPECT_TRUE(waitUntil([&] { return events.frameCompletes == 1; }));
+    EXPECT_EQ(events.topCompletes, 1);
+}
+
+TEST_F(Pane, LocalPagesShowAsWebPagesWhateverTheirExtensionAndReadAsGbk)
+{
+    TempFolder folder;
+    folder.write("bin/tovanT.ocx", gbk("<html><head><title>网络电视</title></head><body>频道</body></html>"));
+    folder.write("html/utf8.html", "<html><head><meta charset=\"utf-8\"><title>加载中</title></head></html>");
+    Events events(pane);
+    // Built the programs' way: folder + a relative path with backslashes.
+    ASSERT_TRUE(loadAndWait(q(folder.str()) + QStringLiteral("\\bin\\tovanT.ocx"), events));
+    EXPECT_EQ(evaluate(pane, QStringLiteral("document.title")).toString(), QStringLiteral("网络电视"));
+    EXPECT_EQ(pane.LocationURL(), q((folder / "bin/tovanT.ocx").string()));
+
+    ASSERT_TRUE(loadAndWait(q(folder.str()) + QStringLiteral("/html/utf8.html"), events));
+    EXPECT_EQ(evaluate(pane, QStringLiteral("document.title")).toString(), QStringLiteral("加载中"));
+
+    // A missing local page completes with the engine's error page instead of hanging.
+    EXPECT_TRUE(loadAndWait(q(folder.str()) + QStringLiteral("/html/missing.html"), events));
+}
+
+TEST_F(Pane, BeforeNavigateSeesEveryNavigationWithTheExactAddressAndCanCancel)
+{
+    Events events(pane);
+    ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
+    EXPECT_TRUE(events.navigations.contains(q(sim.url("/box"))));
+
+    // A script's change of location.href, to a scheme no engine knows.
+    evaluate(pane, QStringLiteral("location.href = 'mouse://move|10|5'; 1"));
+    ASSERT_TRUE(waitUntil([&] { return events.navigations.contains(QStringLiteral("mouse://move|10|5")); }));
+
+    // A cancelled ordinary navigation leaves the page where it was.
+    evaluate(pane, QStringLiteral("location.href = '/forbidden.html'; 1"));
+    ASSERT_TRUE(waitUntil([&] { return events.navigations.contains(q(sim.url("/forbidden.html"))); }));
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(pane.LocationURL(), q(sim.url("/box")));
+    EXPECT_EQ(evaluate(pane, QStringLiteral("document.title")).toString(), QStringLiteral("box"));
+}
+
+TEST_F(Pane, NewWindowsOpenInTheChosenPaneOrInTheSystemBrowser)
+{
+    TempFolder folder;
+    folder.write("browser", "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
+    std::filesystem::permissions(folder / "browser", std::filesystem::perms::owner_all);
+    ScopedEnv browser("BROWSER", (folder / "browser").string());
+
+    BrowserPane player;
+    player.resize(300, 200);
+    player.show();
+    Events events(pane);
+    Events playerEvents(player);
+    bool takeIntoPlayer = true;
+    QString hrefSeen = QStringLiteral("unset");
+    QObject::connect(&pane, &BrowserPane::NewWindow2, [&](BrowserPane::BrowserObject* target) {
+        hrefSeen = pane.activeElementHref();
+        if (takeIntoPlayer)
+            *target = player.Application();
+    });
+    ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
+
+    evaluate(pane, QStringLiteral("document.getElementById('film').click(); 1"));
+    ASSERT_TRUE(waitUntil([&] { return player.LocationURL() == q(sim.url("/play/TOVAN/a.html")); }));
+    EXPECT_EQ(hrefSeen, q(sim.url("/play/TOVAN/a.html")));
+
+    takeIntoPlayer = false;
+    evaluate(pane, QStringLiteral("document.getElementById('out').click(); 1"));
+    ASSERT_TRUE(waitUntil([&] { return folder.exists("opened.txt"); }));
+    EXPECT_EQ(folder.read("opened.txt"), sim.url("/news.html") + "\n");
+    EXPECT_EQ(pane.LocationURL(), q(sim.url("/box")));
+
+    // A link without an address has no href to report.
+    evaluate(pane, QStringLiteral("document.getElementById('bare').dispatchEvent(new MouseEvent('mousedown', "
+                                  "{bubbles: true})); 1"));
+    EXPECT_TRUE(waitUntil([&] { return pane.activeElementHref().isNull(); }));
+}
+
+TEST_F(Pane, ContextMenuHookOnlyForHtmlDocuments)
+{
+    Events events(pane);
+    int asked = 0;
+    QObject::connect(&pane, &BrowserPane::ContextMenu, [&](const QPoint&, bool* showDefault) {
+        ++asked;
+        *showDefault = false;
+    });
+    ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
+    ASSERT_TRUE(waitUntil([&] { return pane.hasHtmlDocument(); }));
+    rightClick(pane, QPoint(200, 150));
+    EXPECT_TRUE(waitUntil([&] { return asked == 1; }));
+
+    ASSERT_TRUE(loadAndWait(q(sim.url("/pic.gif")), events));
+    waitUntil([] { return false; }, 200);
+    EXPECT_FALSE(pane.hasHtmlDocument());
+    rightClick(pane, QPoint(200, 150));
+    waitUntil([] { return false; }, 500);
+    EXPECT_EQ(asked, 1);
+}
+
+TEST_F(Pane, DocumentCommandsAndScriptsWhileSilent)
+{
+    Events events(pane);
+    pane.setSilent(true);
+    ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
+    // An alert in a silent pane raises no dialog, so the script runs on.
+    EXPECT_EQ(evaluate(pane, QStringLiteral("alert('x'); confirm('y') ? 1 : 2")).toInt(), 2);
+
+    EXPECT_TRUE(pane.execScript(QStringLiteral("document.title = 'changed'")));
+    EXPECT_FALSE(pane.execScript(QStringLiteral("x"), QStringLiteral("vbscript")));
+    EXPECT_TRUE(waitUntil([&] { return evaluate(pane, QStringLiteral("document.title")).toString() == QStringLiteral("changed"); }));
+
+    evaluate(pane, QStringLiteral("var r = document.createRange(); r.selectNodeContents(document.getElementById('text'));"
+                                  "getSelection().removeAllRanges(); getSelection().addRange(r); 1"));
+    QApplication::clipboard()->clear();
+    EXPECT_TRUE(pane.execCommand(QStringLiteral("copy")));
+    EXPECT_TRUE(waitUntil([] { return QApplication::clipboard()->text() == QStringLiteral("copy me"); }));
+    EXPECT_FALSE(pane.execCommand(QStringLiteral("bold")));
+}
