@@ -10,3 +10,5 @@ target_sources(common_windows PRIVATE
     BrowserPane.cpp BrowserPane.h
     local_pages.cpp local_pages.h
     pane_script.h)
+target_sources(common_windows PRIVATE
+    FindUpdate.cpp FindUpdate.h find_update.qrc)

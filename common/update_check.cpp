@@ -1,0 +1,58 @@
+#include "update_check.h"
+
+#include "codepage.h"
+#include "file_util.h"
+#include "ini.h"
+#include "update_host.h"
+#include "update_shell_names.h"
+#include "version_number.h"
+
+#include <optional>
+
+namespace {
+
+// The first line of a file: everything up to the first carriage return. A lone line feed
+// does not end the line.
+std::optional<std::string> firstLine(const std::string& path)
+{
+    const std::optional<std::string> bytes = platform::readWholeFile(path);
+    if (!bytes)
+        return std::nullopt;
+    return platform::ansiToUtf8(bytes->substr(0, bytes->find('\r')));
+}
+
+} // namespace
+
+void runUpdateCheck(UpdateHost& host)
+{
+    const UpdateShellNames& names = updateShellNames(host.shell());
+    UpdateFields& fields = host.updateFields();
+
+    host.remoteFetch().FetchUpdateVersion(host.Label1());
+    host.remoteFetch().FetchUpdateNews(host.Label2());
+
+    const std::string versionFile = localUpdateFile(names.checkVersionFile);
+    platform::writeFileReplacing(versionFile, platform::utf8ToAnsi(host.Label1().text()) + "\r\n");
+    // The news file is replaced whole, so a shorter news text leaves nothing of a longer
+    // one an earlier run left behind.
+    platform::writeFileReplacing(localUpdateFile(names.checkNewsFile), platform::utf8ToAnsi(host.Label2().text()));
+
+    // An unreadable file leaves the server version as it was.
+    if (std::optional<std::string> line = firstLine(versionFile))
+        fields.serverVersion = std::move(*line);
+    fields.installedVersion = ini::ReadSetting(names.settingsSection, names.settingsKey, std::nullopt);
+
+    if (version_number::serverIsNewer(fields.installedVersion, fields.serverVersion))
+        fields.updateFlag = true;
+    fields.TransferVersion = fields.serverVersion;
+    host.disableUpdateCheckTimer();
+}
+
+bool takeUpdateNoticeRequest(UpdateHost& host)
+{
+    UpdateFields& fields = host.updateFields();
+    if (!fields.updateFlag)
+        return false;
+    fields.updateFlag = false;
+    return true;
+}

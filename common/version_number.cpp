@@ -1,0 +1,112 @@
+#include "version_number.h"
+
+#include <charconv>
+#include <string>
+#include <system_error>
+
+namespace version_number {
+namespace {
+
+bool skipped(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The characters that take part in the number, with the skipped ones left out.
+class Scanner
+{
+public:
+    explicit Scanner(std::string_view text)
+        : m_text(text)
+    { }
+    char peek()
+    {
+        while (m_pos < m_text.size() && skipped(m_text[m_pos]))
+            ++m_pos;
+        return m_pos < m_text.size() ? m_text[m_pos] : '\0';
+    }
+    void take() { ++m_pos; }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+} // namespace
+
+Reading read(std::string_view text)
+{
+    Scanner in(text);
+    bool negative = false;
+    if (in.peek() == '+' || in.peek() == '-') {
+        negative = in.peek() == '-';
+        in.take();
+    }
+
+    // Mantissa digits without the point; `pointShift` says how many of them follow it.
+    std::string digits;
+    long long pointShift = 0;
+    bool seenPoint = false;
+    for (char c = in.peek(); isDigit(c) || (c == '.' && !seenPoint); c = in.peek()) {
+        if (c == '.')
+            seenPoint = true;
+        else {
+            digits.push_back(c);
+            if (seenPoint)
+                ++pointShift;
+        }
+        in.take();
+    }
+    if (digits.find_first_not_of('0') == std::string::npos)
+        return {};
+
+    // An exponent counts only with at least one digit after the marker and its sign.
+    long long exponent = 0;
+    if (in.peek() == 'e' || in.peek() == 'E') {
+        in.take();
+        bool negativeExponent = false;
+        if (in.peek() == '+' || in.peek() == '-') {
+            negativeExponent = in.peek() == '-';
+            in.take();
+        }
+        constexpr long long exponentCap = 1000000000LL;
+        for (char c = in.peek(); isDigit(c); c = in.peek()) {
+            // Beyond the cap the result is overflow or zero either way; stop growing.
+            if (exponent < exponentCap)
+                exponent = exponent * 10 + (c - '0');
+            in.take();
+        }
+        if (negativeExponent)
+            exponent = -exponent;
+    }
+
+    const std::string number = digits + "e" + std::to_string(exponent - pointShift);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Out of range either way: too large is an overflow, too small is zero.
+        const long long leadingZeros = static_cast<long long>(digits.find_first_not_of('0'));
+        const long long magnitude = static_cast<long long>(digits.size()) - leadingZeros - pointShift + exponent;
+        if (magnitude > 0)
+            return {0.0, true};
+        return {};
+    }
+    (void)end;
+    return {negative ? -value : value, false};
+}
+
+bool serverIsNewer(std::string_view installed, std::string_view server)
+{
+    const Reading mine = read(installed);
+    const Reading theirs = read(server);
+    if (mine.overflow || theirs.overflow)
+        return true;
+    return mine.value < theirs.value;
+}
+
+} // namespace version_number
