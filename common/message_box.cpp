@@ -12,6 +12,12 @@ Handler& currentHandler()
     return handler;
 }
 
+QuestionHandler& currentQuestionHandler()
+{
+    static QuestionHandler handler;
+    return handler;
+}
+
 } // namespace
 
 Handler setHandler(Handler handler)
@@ -25,6 +31,19 @@ void show(const std::string& caption, const std::string& text)
         currentHandler()(caption, text);
     else
         std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+}
+
+QuestionHandler setQuestionHandler(QuestionHandler handler)
+{
+    return std::exchange(currentQuestionHandler(), std::move(handler));
+}
+
+Answer ask(const std::string& caption, const std::string& text)
+{
+    if (currentQuestionHandler())
+        return currentQuestionHandler()(caption, text);
+    std::fprintf(stderr, "[%s] %s (answered No)\n", caption.c_str(), text.c_str());
+    return Answer::No;
 }
 
 } // namespace message_box

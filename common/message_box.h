@@ -16,4 +16,15 @@ Handler setHandler(Handler handler);
 // Shows `text` with `caption`. With no handler installed the message goes to stderr.
 void show(const std::string& caption, const std::string& text);
 
+// The Yes/No question (question icon, No as the default button).
+enum class Answer { Yes, No };
+using QuestionHandler = std::function<Answer(const std::string& caption, const std::string& text)>;
+
+// Replaces the question handler; returns the previous one.
+QuestionHandler setQuestionHandler(QuestionHandler handler);
+
+// Asks `text` with `caption`. With no handler installed the question goes to stderr and the
+// answer is No, the choice that changes nothing.
+Answer ask(const std::string& caption, const std::string& text);
+
 } // namespace message_box

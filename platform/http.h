@@ -34,6 +34,9 @@ struct HttpRequest
     std::string url;
     int timeoutMs = 15000; // whole exchange
     int connectTimeoutMs = 5000; // reaching the server
+    // When above 0: ends the exchange as timed out when no byte arrived for that long (long
+    // downloads set a large timeoutMs and rely on this instead).
+    int stallTimeoutMs = 0;
     EventPump pump; // called while waiting, about every 10 ms
     // Receives the body as it arrives; returning false stops the transfer. When empty the
     // body is collected in HttpResponse::body.
@@ -47,6 +50,7 @@ struct HttpResponse
     std::int32_t error = hresult::ok; // hresult::ok when a complete response arrived
     long status = 0; // HTTP status, 0 when none arrived
     std::vector<std::pair<std::string, std::string>> headers; // as received, of the final response
+    std::string headerText; // the final response's header block as received, status line included
     std::string body;
     std::string errorText; // human-readable cause, for diagnostics
 

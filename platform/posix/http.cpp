@@ -38,10 +38,14 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* exchange = static_cast<Exchange*>(user);
     const std::string_view line(data, size * count);
-    if (line.starts_with("HTTP/")) {
+    const bool statusLine = line.starts_with("HTTP/");
+    if (statusLine) {
         // A new response (after a 100 Continue or a redirect): its headers replace the old.
         exchange->response->headers.clear();
-    } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
+        exchange->response->headerText.clear();
+    }
+    exchange->response->headerText.append(line);
+    if (const size_t colon = line.find(':'); !statusLine && colon != std::string_view::npos) {
         exchange->response->headers.emplace_back(
             std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
     }
@@ -140,6 +144,10 @@ HttpResponse performHttp(const HttpRequest& request)
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max(1, request.timeoutMs)));
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1, request.connectTimeoutMs)));
+    if (request.stallTimeoutMs > 0) {
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::max(1, request.stallTimeoutMs / 1000)));
+    }
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &exchange);

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "UpdaterSession.h"
+#include "fake_view.h"
+#include "message_box.h"
+#include "program_folder.h"
+#include "sim_server.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// An update list as the servers and the installation hold it.
+inline std::string listXml(const std::string& url,
+    const Files& files,
+    const std::string& runApp = "Pallomar.exe",
+    const std::string& encoding = "utf-8")
+{
+    std::string xml
+        = "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
+    for (const auto& [name, ver] : files)
+        xml += "    <File Name=\"" + name + "\" Ver=\"" + ver + "\"/>\n";
+    xml += "  </Files>\n  <RunApp>" + runApp + "</RunApp>\n</UpdateList>\n";
+    return xml;
+}
+
+// A temporary program folder, a local portal server with an update tree under
+// /update/files/, recorded message boxes and prepared answers to the question.
+class UpdaterFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        platform::overrideProgramFolder(folder.str());
+        message_box::setHandler([this](const std::string&, const std::string& text) { messages.push_back(text); });
+        message_box::setQuestionHandler([this](const std::string&, const std::string& text) {
+            questions.push_back(text);
+            return answer;
+        });
+    }
+    void TearDown() override
+    {
+        message_box::setHandler({});
+        message_box::setQuestionHandler({});
+        platform::overrideProgramFolder("");
+    }
+
+    std::string base() const { return sim.url("/update/files/"); }
+    void writeLocalList(const Files& files) { folder.write("UpdList.xml", listXml(base(), files)); }
+    void writeServerList(const Files& files, const std::string& runApp = "Pallomar.exe")
+    {
+        sim.site().write("update/files/UpdList.xml", listXml(base(), files, runApp));
+    }
+    // A file of the update tree; "\" in the name stands for a sub-folder.
+    void serve(std::string name, const std::string& bytes)
+    {
+        for (char& c : name)
+            if (c == '\\')
+                c = '/';
+        sim.site().write("update/files/" + name, bytes);
+    }
+    // The window's load and the list timer's tick.
+    std::unique_ptr<UpdaterSession> start(FakeView& into)
+    {
+        auto session = std::make_unique<UpdaterSession>(into, [] {});
+        session->Form_Load();
+        session->tmrGetUpdateList_Timer();
+        return session;
+    }
+    // Every file under the program folder, relative, with sub-folders.
+    std::set<std::string> folderContents() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path()))
+            names.insert(std::filesystem::relative(entry.path(), folder.path()).string());
+        return names;
+    }
+
+    SimServer sim;
+    TempFolder folder;
+    FakeView view;
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    message_box::Answer answer = message_box::Answer::No;
+};

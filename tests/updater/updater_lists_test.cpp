@@ -1,0 +1,171 @@
+#include "message_box.h"
+#include "modPublic.h"
+#include "modXml.h"
+#include "program_folder.h"
+#include "temp_folder.h"
+#include "update_list.h"
+
+#include <gtest/gtest.h>
+
+using update_list::FileEntry;
+
+namespace update_list {
+
+void PrintTo(const FileEntry& entry, std::ostream* os)
+{
+    *os << entry.name << "@" << entry.ver;
+}
+
+} // namespace update_list
+
+namespace {
+
+modXml::XmlDocument load(const TempFolder& folder, const std::string& name)
+{
+    modXml::XmlDocument document;
+    EXPECT_TRUE(modXml::LoadXml((folder / name).string(), document));
+    return document;
+}
+
+const char* const gbkList = R"(<?xml version="1.0" encoding="gb2312"?>
+<UpdateList>
+  <Url>http://127.0.0.1/update/</Url>
+  <Files>
+    <File Name="皮肤\白色简约.she" Ver="1.0"/>
+    <File Name="Pallomar.exe" Ver="2.1"/>
+  </Files>
+  <RunApp>Pallomar.exe</RunApp>
+</UpdateList>
+)";
+
+} // namespace
+
+TEST(UpdateLists, GbkListsAreReadByTheirDeclaredEncoding)
+{
+    TempFolder folder;
+    folder.write("UpdList.xml", gbk(gbkList));
+    const modXml::XmlDocument list = load(folder, "UpdList.xml");
+    ASSERT_TRUE(list.parsed()) << list.parseErrorReason();
+    EXPECT_EQ(list.declaredEncoding, "gb2312");
+    const std::vector<FileEntry> expected {{"皮肤\\白色简约.she", "1.0"}, {"Pallomar.exe", "2.1"}};
+    EXPECT_EQ(update_list::readFiles(list.document), expected);
+    EXPECT_EQ(update_list::readRunApp(list.document), "Pallomar.exe");
+    std::string url;
+    EXPECT_TRUE(modXml::selectText(list.document, "//Url", url));
+    EXPECT_EQ(url, "http://127.0.0.1/update/");
+
+    // Written back, the list is GBK again and reads the same.
+    folder.write("Again.xml", modXml::SaveXml(list));
+    EXPECT_NE(folder.read("Again.xml").find(gbk("白色简约")), std::string::npos);
+    EXPECT_EQ(update_list::readFiles(load(folder, "Again.xml").document), expected);
+
+    // The same list in UTF-8 reads the same names.
+    std::string utf8(gbkList);
+    utf8.replace(utf8.find("gb2312"), 6, "utf-8");
+    folder.write("Utf8.xml", utf8);
+    EXPECT_EQ(update_list::readFiles(load(folder, "Utf8.xml").document), expected);
+}
+
+TEST(UpdateLists, MissingAndBrokenDocuments)
+{
+    TempFolder folder;
+    modXml::XmlDocument document;
+    EXPECT_FALSE(modXml::LoadXml((folder / "none.xml").string(), document));
+
+    folder.write("broken.xml", "<UpdateList><Files></UpdateList>");
+    const modXml::XmlDocument broken = load(folder, "broken.xml");
+    EXPECT_FALSE(broken.parsed());
+    EXPECT_FALSE(broken.parseErrorReason().empty());
+
+    folder.write("nofiles.xml", "<UpdateList><Url>x</Url></UpdateList>");
+    EXPECT_THROW(update_list::readFiles(load(folder, "nofiles.xml").document), update_list::ListError);
+    EXPECT_THROW(update_list::readRunApp(load(folder, "nofiles.xml").document), update_list::ListError);
+
+    folder.write("comment.xml", "<L><Files><F Name='a' Ver='1'/><!-- old --></Files></L>");
+    EXPECT_THROW(update_list::readFiles(load(folder, "comment.xml").document), update_list::ListError);
+    folder.write("text.xml", "<L><Files><F Name='a' Ver='1'/>stray</Files></L>");
+    EXPECT_THROW(update_list::readFiles(load(folder, "text.xml").document), update_list::ListError);
+    folder.write("nover.xml", "<L><Files><F Name='a'/></Files></L>");
+    EXPECT_THROW(update_list::readFiles(load(folder, "nover.xml").document), update_list::ListError);
+
+    // "Files" is found anywhere, and its children's element names do not matter.
+    folder.write("deep.xml", "<L><x><Files><Any Name='a' Ver='1'/><Other Ver='2' Name='b'/></Files></x></L>");
+    const std::vector<FileEntry> expected {{"a", "1"}, {"b", "2"}};
+    EXPECT_EQ(update_list::readFiles(load(folder, "deep.xml").document), expected);
+}
+
+TEST(UpdateLists, NamesAndVersionsCompareAsExactTexts)
+{
+    const std::vector<FileEntry> local {{"a.dat", "1.0"}, {"b.dat", "2"}, {"dup.dat", "1"}, {"dup.dat", "2"}};
+    EXPECT_EQ(update_list::matchEntry(local, {"a.dat", "1.0"}), 2);
+    EXPECT_EQ(update_list::matchEntry(local, {"a.dat", "1.00"}), 1); // not compared as numbers
+    EXPECT_EQ(update_list::matchEntry(local, {"b.dat", "1"}), 1); // a lower version is an update too
+    EXPECT_EQ(update_list::matchEntry(local, {"A.dat", "1.0"}), 0); // letter case makes a new file
+    EXPECT_EQ(update_list::matchEntry(local, {"dup.dat", "1"}), 2); // the first local entry decides
+    EXPECT_EQ(update_list::matchEntry(local, {"dup.dat", "2"}), 1);
+
+    const std::vector<FileEntry> server {{"a.dat", "1.0"}, {"new.dat", "1"}, {"b.dat", "3"}};
+    const std::vector<FileEntry> expected {{"new.dat", "1"}, {"b.dat", "3"}};
+    EXPECT_EQ(update_list::entriesToUpdate(local, server), expected);
+    EXPECT_TRUE(update_list::entriesToUpdate(local, {}).empty());
+}
+
+TEST(UpdateLists, FailedFilesKeepTheirOldEntries)
+{
+    TempFolder folder;
+    folder.write("local.xml", "<L><Url>u</Url><Files><F Name='a' Ver='1'/><F Name='b' Ver='1'/></Files></L>");
+    folder.write("server.xml",
+        "<L><Url>u</Url><Files><F Name='a' Ver='2'/><F Name='b' Ver='2'/><F Name='c' Ver='1'/>"
+        "<F Name='c' Ver='9'/></Files><RunApp>x</RunApp></L>");
+    modXml::XmlDocument server = load(folder, "server.xml");
+    const modXml::XmlDocument local = load(folder, "local.xml");
+    update_list::keepOldEntriesFor(server, local.document, {"b", "c"});
+    const std::vector<FileEntry> expected {{"a", "2"}, {"b", "1"}};
+    EXPECT_EQ(update_list::readFiles(server.document), expected);
+    EXPECT_EQ(update_list::readRunApp(server.document), "x");
+}
+
+TEST(ModPublic, ListUrlFromTheLocalList)
+{
+    TempFolder folder;
+    platform::overrideProgramFolder(folder.str());
+    std::vector<std::string> messages;
+    message_box::setHandler([&](const std::string&, const std::string& text) { messages.push_back(text); });
+    platform::InetTransfer client;
+
+    std::string url = "unchanged";
+    EXPECT_FALSE(modPublic::GetListUrl(client, "UpdList.xml", url));
+    EXPECT_EQ(url, "UpdList.xml Not found!");
+
+    folder.write("UpdList.xml", "<L><Url>http://x/");
+    EXPECT_FALSE(modPublic::GetListUrl(client, "UpdList.xml", url));
+    EXPECT_NE(url, "UpdList.xml Not found!");
+    EXPECT_FALSE(url.empty());
+
+    url = "unchanged";
+    folder.write("UpdList.xml", "<L><Files/></L>");
+    EXPECT_FALSE(modPublic::GetListUrl(client, "UpdList.xml", url));
+    EXPECT_EQ(url, "unchanged");
+    ASSERT_EQ(messages.size(), 1u);
+
+    folder.write("UpdList.xml", "<L><Url>\n  http://127.0.0.1:8/update/ </Url></L>");
+    EXPECT_TRUE(modPublic::GetListUrl(client, "UpdList.xml", url));
+    EXPECT_EQ(url, "http://127.0.0.1:8/update/");
+
+    message_box::setHandler({});
+    platform::overrideProgramFolder("");
+}
+
+TEST(ModPublic, FilesAndFolders)
+{
+    TempFolder folder;
+    folder.write("file.dat", "x");
+    EXPECT_TRUE(modPublic::FileExists((folder / "file.dat").string()));
+    EXPECT_FALSE(modPublic::FileExists((folder / "none.dat").string()));
+    EXPECT_FALSE(modPublic::FileExists(folder.str())); // a folder is no file
+
+    EXPECT_TRUE(modPublic::MakeDirectory(folder.str() + "\\a\\b\\c"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "a/b/c"));
+    EXPECT_TRUE(modPublic::MakeDirectory(folder.str() + "/a/b/c/")); // already there
+    EXPECT_FALSE(modPublic::MakeDirectory(folder.str() + "/file.dat/x")); // a file stands in the way
+}

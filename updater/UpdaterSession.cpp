@@ -1,0 +1,133 @@
+#include "UpdaterSession.h"
+
+#include "file_util.h"
+#include "message_box.h"
+#include "modPublic.h"
+#include "modXml.h"
+#include "path_safety.h"
+#include "program_folder.h"
+#include "program_start.h"
+#include "update_list.h"
+#include "updater_texts.h"
+
+namespace texts = updater_texts;
+
+UpdaterSession::UpdaterSession(UpdateView& view, platform::EventPump pump)
+    : m_view(view)
+    , m_client(std::move(pump))
+    , m_engine(m_client, platform::programFolder())
+{
+    m_client.setStateHandler([this](int state) {
+        // After the window was closed under a request its ending is no news to anyone.
+        if (state == platform::InetTransfer::stateError && !m_abandoned)
+            message_box::show(texts::programTitle, texts::networkError);
+    });
+}
+
+std::string UpdaterSession::folderPath(const std::string& name) const
+{
+    return platform::joinPath(platform::programFolder(), name);
+}
+
+void UpdaterSession::Form_Load()
+{
+    m_members = Members {};
+    m_members.strLocalListFile = texts::localListFile;
+    m_members.strServerListFile = texts::serverListFile;
+    removeLeftoverTemporaries();
+}
+
+void UpdaterSession::removeLeftoverTemporaries()
+{
+    // An update that was interrupted left the temporary files of the lists it worked from.
+    for (const std::string& list : {m_members.strServerListFile, m_members.strLocalListFile}) {
+        platform::removeFile(folderPath(list) + ".writing");
+        modXml::XmlDocument document;
+        if (!modXml::LoadXml(folderPath(list), document) || !document.parsed())
+            continue;
+        try {
+            for (const update_list::FileEntry& entry : update_list::readFiles(document.document))
+                if (path_safety::isSafeRelativeName(entry.name))
+                    m_engine.discard(entry.name);
+        } catch (const update_list::ListError&) {
+            // a list without usable entries names no temporary files
+        }
+    }
+}
+
+void UpdaterSession::tmrGetUpdateList_Timer()
+{
+    m_busy = true;
+    SetUiState(0);
+    if (!modPublic::GetListUrl(m_client, m_members.strLocalListFile, m_members.strUpdateUrl)) {
+        message_box::show(texts::programTitle, m_members.strUpdateUrl);
+        m_busy = false;
+        m_view.closeWindow();
+        return;
+    }
+    const bool fetched = modPublic::DownloadServerList(
+        m_client, m_members.strUpdateUrl, m_members.strLocalListFile, m_members.strServerListFile);
+    if (m_abandoned) {
+        m_busy = false;
+        return;
+    }
+    if (!fetched) {
+        message_box::show(texts::programTitle, texts::listError);
+        m_busy = false;
+        m_view.closeWindow();
+        return;
+    }
+    CompareUpdateLists();
+    m_busy = false;
+}
+
+void UpdaterSession::SetUiState(int n)
+{
+    switch (n) {
+    case 0:
+        m_view.setButtonCaption(UpdaterButton::Finish, texts::captionExit);
+        m_view.stopListTimer();
+        m_view.setStatusText(texts::fetchingList);
+        m_view.setButtonCaption(UpdaterButton::Update, texts::captionGetList);
+        m_view.setButtonEnabled(UpdaterButton::Update, false);
+        break;
+    case 1:
+        m_view.setButtonVisible(UpdaterButton::Update, true);
+        m_view.setButtonCaption(UpdaterButton::Finish, texts::captionCancel);
+        break;
+    case 2:
+        m_view.setButtonCaption(UpdaterButton::Finish, texts::captionFinish);
+        break;
+    case 6:
+        m_view.setStatusText(texts::updateDone);
+        m_view.setButtonCaption(UpdaterButton::Finish, texts::captionFinish);
+        m_view.setButtonEnabled(UpdaterButton::Finish, true);
+        m_view.setButtonVisible(UpdaterButton::Update, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void UpdaterSession::cmdFinish_Click()
+{
+    // Nothing found means no program was named, and nothing is started.
+    if (!m_members.strRunAppPath.empty())
+        platform::startProgram(m_members.strRunAppPath);
+    platform::removeFile(folderPath(m_members.strServerListFile));
+    m_view.closeWindow();
+}
+
+void UpdaterSession::abandon()
+{
+    m_abandoned = true;
+    m_client.cancel();
+}
+
+bool UpdaterSession::refuseUnsafeName(const std::string& name)
+{
+    if (path_safety::isSafeRelativeName(name))
+        return false;
+    m_view.setStatusText(texts::unsafeNamePrefix + name + texts::unsafeNameSuffix);
+    return true;
+}

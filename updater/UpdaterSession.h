@@ -1,0 +1,69 @@
+#pragma once
+
+#include "inet_transfer.h"
+#include "update_engine.h"
+#include "update_view.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The behaviour of the updater window: fetching and comparing the lists, the update, the
+// exit action and the button states. The window forwards its events here and shows what
+// this asks of it through UpdateView.
+class UpdaterSession
+{
+public:
+    struct Members
+    {
+        std::string strCurrentFileName;
+        std::int32_t lngCurrentFileSize = 0;
+        std::string strUpdateUrl;
+        std::string strRunAppPath;
+        std::string strLocalListFile;
+        std::string strServerListFile;
+    };
+
+    // `pump` runs while a request waits (the window's event processing).
+    UpdaterSession(UpdateView& view, platform::EventPump pump);
+
+    // The window's load: members set, leftovers of an interrupted update removed.
+    void Form_Load();
+    // The one tick of the list timer: fetch the lists and compare them.
+    void tmrGetUpdateList_Timer();
+    void CompareUpdateLists();
+    void SetUiState(int n);
+    // The update button: download every listed file, then put them in place.
+    void cmdUpdate_Click();
+    // The exit button, whatever its caption: start the updated program, drop the server list, close.
+    void cmdFinish_Click();
+
+    // The window is closing under a running step: the transfer stops, nothing is replaced.
+    void abandon();
+    bool busy() const { return m_busy; }
+
+    const Members& members() const { return m_members; }
+    platform::InetTransfer& intClient() { return m_client; }
+
+private:
+    enum class FileResult { Complete, Failed, WriteFailed };
+
+    FileResult SaveDownloadedFile(int row);
+    // Puts the downloaded files in place and the list that matches them; adds to `failed`
+    // every file that could not be replaced.
+    void ReplaceFiles(std::vector<std::string>& failed);
+    void writeLocalList(const std::vector<std::string>& failed);
+    bool refuseUnsafeName(const std::string& name);
+    void removeLeftoverTemporaries();
+    void discardTemporaries(int rows);
+    std::string folderPath(const std::string& name) const;
+
+    UpdateView& m_view;
+    platform::InetTransfer m_client;
+    UpdateEngine m_engine;
+    Members m_members;
+    std::vector<std::int32_t> m_announced; // per row, the size its HEAD answer announced
+    std::string m_writeError;
+    bool m_busy = false;
+    bool m_abandoned = false;
+};

@@ -1,0 +1,85 @@
+#include "UpdaterSession.h"
+
+#include "message_box.h"
+#include "modPublic.h"
+#include "modXml.h"
+#include "program_folder.h"
+#include "update_figures.h"
+#include "update_list.h"
+#include "updater_texts.h"
+
+namespace texts = updater_texts;
+
+void UpdaterSession::CompareUpdateLists()
+{
+    modXml::XmlDocument local;
+    modXml::XmlDocument server;
+    if (!modXml::LoadXml(folderPath(m_members.strLocalListFile), local)) {
+        message_box::show(texts::programTitle, m_members.strLocalListFile + texts::listNotFoundSuffix);
+        return;
+    }
+    if (!modXml::LoadXml(folderPath(m_members.strServerListFile), server)) {
+        message_box::show(texts::programTitle, m_members.strServerListFile + texts::listNotFoundSuffix);
+        return;
+    }
+    try {
+        const auto localFiles = update_list::readFiles(local.document);
+        const auto serverFiles = update_list::readFiles(server.document);
+        // Every name is checked before anything is listed or fetched.
+        for (const update_list::FileEntry& entry : serverFiles)
+            if (refuseUnsafeName(entry.name))
+                return;
+
+        m_view.clearRows();
+        m_announced.clear();
+        for (const update_list::FileEntry& entry : update_list::entriesToUpdate(localFiles, serverFiles)) {
+            const int row = m_view.addRow(entry.name, entry.ver);
+            const std::string url = platform::fileUrl(m_members.strUpdateUrl, entry.name);
+            m_client.setUrl(url);
+            m_client.execute(url, "HEAD");
+            const std::string& header = m_client.getHeader();
+            if (header.find("Not Found") != std::string::npos && header.find("404") != std::string::npos) {
+                m_view.setStatusText(texts::serverLostPrefix + entry.name + texts::serverLostSuffix);
+                return;
+            }
+            const auto size = update_figures::announcedSize(m_client.getHeader("Content-Length"));
+            if (!size)
+                throw update_list::ListError(texts::errorOverflow);
+            m_view.setCellText(row, 4, update_figures::sizeColumnText(*size));
+            m_view.setCellText(row, 2, update_figures::sizeText(*size));
+            m_view.setCellText(row, 3, "0%");
+            m_announced.push_back(*size);
+        }
+
+        if (m_view.rowCount() == 0) {
+            m_view.setStatusText(texts::nothingToUpdate);
+            m_view.setButtonVisible(UpdaterButton::Update, false);
+            SetUiState(2);
+            return;
+        }
+
+        const std::string runApp = update_list::readRunApp(server.document);
+        if (refuseUnsafeName(runApp))
+            return;
+        // The list names Windows programs ("Pallomar.exe"); here they have their platform names.
+        const std::string platformName = platform::nativePath(platform::executableFileName(runApp));
+        std::string runningPath;
+        const platform::ProcessHandle handle = modPublic::FindProcess(platformName, runningPath);
+        m_members.strRunAppPath = platform::joinPath(platform::programFolder(), platformName);
+        if (handle.value() > 0 && m_members.strRunAppPath == runningPath) {
+            const std::string question
+                = texts::runningPrefix + runningPath + texts::runningMiddle + "\n\r" + texts::runningQuestion;
+            if (message_box::ask(texts::programTitle, question) == message_box::Answer::No
+                || !modPublic::KillProcess(handle)) {
+                m_view.setStatusText(texts::updateStopped);
+                return;
+            }
+        }
+        m_view.setStatusText(texts::updatesFoundPrefix + std::to_string(m_view.rowCount()) + texts::updatesFoundSuffix);
+        SetUiState(1);
+        m_view.setButtonCaption(UpdaterButton::Update, texts::captionUpdate);
+        m_view.setButtonEnabled(UpdaterButton::Update, true);
+    } catch (const update_list::ListError& error) {
+        message_box::show(texts::programTitle, error.what());
+    }
+}

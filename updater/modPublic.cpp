@@ -1,0 +1,99 @@
+#include "modPublic.h"
+
+#include "file_util.h"
+#include "message_box.h"
+#include "modXml.h"
+#include "program_folder.h"
+#include "updater_texts.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace modPublic {
+
+bool FileExists(const std::string& path)
+{
+    struct stat st
+    { };
+    if (::stat(platform::nativePath(path).c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);
+    // Only "no such file" is an answer; a path that cannot be examined counts as found.
+    return errno != ENOENT && errno != ENOTDIR;
+}
+
+bool GetListUrl(platform::InetTransfer&, const std::string& listFileName, std::string& url)
+{
+    modXml::XmlDocument list;
+    if (!modXml::LoadXml(platform::joinPath(platform::programFolder(), listFileName), list)) {
+        url = listFileName + updater_texts::notFoundSuffix;
+        return false;
+    }
+    if (!list.parsed()) {
+        url = list.parseErrorReason();
+        return false;
+    }
+    if (!modXml::selectText(list.document, "//Url", url)) {
+        message_box::show(updater_texts::programTitle, updater_texts::errorNoUrl);
+        return false;
+    }
+    return true;
+}
+
+bool DownloadServerList(platform::InetTransfer& client,
+    const std::string& baseUrl,
+    const std::string& listName,
+    const std::string& saveName)
+{
+    const std::string url = platform::fileUrl(baseUrl, listName);
+    client.setUrl(url);
+    client.execute(url, "HEAD");
+    const std::string& header = client.getHeader();
+    if (header.find("Not Found") != std::string::npos && header.find("404") != std::string::npos)
+        return false;
+    const std::string body = client.openUrl(url);
+    // A broken transfer has been reported by the client already; an error page is no list.
+    if (client.error() != platform::hresult::ok || client.status() != 200)
+        return false;
+    if (!platform::writeFileReplacing(platform::joinPath(platform::programFolder(), saveName), body)) {
+        message_box::show(updater_texts::programTitle, std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+std::string GetFolderPart(const std::string& name, const std::string& separator)
+{
+    if (separator.empty())
+        return {};
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    const std::size_t at = lower(name).rfind(lower(separator));
+    return at == std::string::npos ? std::string() : name.substr(0, at + separator.size());
+}
+
+std::string AddBackslash(const std::string& path)
+{
+    return !path.empty() && path.back() == '\\' ? path : path + "\\";
+}
+
+bool MakeDirectory(const std::string& folder)
+{
+    const std::string native = platform::nativePath(AddBackslash(folder));
+    std::size_t at = native.starts_with('/') ? 1 : 0;
+    while ((at = native.find('/', at)) != std::string::npos) {
+        const std::string part = native.substr(0, at);
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
+        ++at;
+    }
+    struct stat st
+    { };
+    return ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace modPublic

@@ -1,0 +1,93 @@
+#include "update_engine.h"
+
+#include "file_util.h"
+#include "modPublic.h"
+#include "program_folder.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct FileCloser
+{
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+UpdateEngine::UpdateEngine(platform::InetTransfer& client, std::string programFolder)
+    : m_client(client)
+    , m_folder(std::move(programFolder))
+{ }
+
+std::string UpdateEngine::targetPath(const std::string& name) const
+{
+    return platform::joinPath(m_folder, name);
+}
+
+std::string UpdateEngine::temporaryPath(const std::string& name) const
+{
+    return platform::joinPath(m_folder, name + ".tmp");
+}
+
+UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
+    const std::string& name,
+    long long announcedBytes,
+    const std::function<void(long long)>& onProgress)
+{
+    Outcome outcome;
+    modPublic::MakeDirectory(m_folder + "/" + modPublic::GetFolderPart(name, "\\"));
+    const std::string temporary = temporaryPath(name);
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wb"));
+    if (!file) {
+        outcome.writeFailed = true;
+        outcome.writeError = std::strerror(errno);
+        return outcome;
+    }
+    // A larger buffer than stdio's own keeps the writes few without holding the body.
+    std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
+
+    long long received = 0;
+    m_client.setUrl(url);
+    m_client.execute(url, "GET", [&](std::string_view chunk) {
+        if (std::fwrite(chunk.data(), 1, chunk.size(), file.get()) != chunk.size()) {
+            outcome.writeFailed = true;
+            outcome.writeError = std::strerror(errno);
+            return false;
+        }
+        received += static_cast<long long>(chunk.size());
+        if (onProgress)
+            onProgress(received);
+        return true;
+    });
+    if (std::fclose(file.release()) != 0 && !outcome.writeFailed) {
+        outcome.writeFailed = true;
+        outcome.writeError = std::strerror(errno);
+    }
+
+    // Whole means: a complete 200 answer whose body is as long as both announcements say.
+    const std::string length = m_client.getHeader("Content-Length");
+    const bool lengthMatches = length.empty() || length == std::to_string(received);
+    outcome.complete = !outcome.writeFailed && m_client.error() == platform::hresult::ok && m_client.status() == 200
+        && lengthMatches && (announcedBytes <= 0 || received == announcedBytes);
+    if (!outcome.complete)
+        platform::removeFile(temporary);
+    return outcome;
+}
+
+bool UpdateEngine::replace(const std::string& name)
+{
+    const std::string temporary = temporaryPath(name);
+    const bool replaced = std::rename(temporary.c_str(), targetPath(name).c_str()) == 0;
+    if (!replaced)
+        platform::removeFile(temporary);
+    return replaced;
+}
+
+void UpdateEngine::discard(const std::string& name)
+{
+    platform::removeFile(temporaryPath(name));
+}
