@@ -66,6 +66,9 @@ FindUpdate::FindUpdate(UpdateHost& host)
     m_Label1->setObjectName(QStringLiteral("Label1"));
     m_Label1->setGeometry(twips(1440, 240, 4080, 600));
     m_Label1->setWordWrap(true);
+    // Server texts are shown as they are: markup in them must not be rendered.
+    m_Label1->setTextFormat(Qt::PlainText);
+    m_Label20->setTextFormat(Qt::PlainText);
     m_Label20->setObjectName(QStringLiteral("Label20"));
     m_Label20->setGeometry(twips(1440, 900, 4080, 1020));
     m_Label20->setWordWrap(true);

@@ -141,6 +141,19 @@ TEST_F(Notice, TwoLineVersionFileIsJoinedInTheHeadline)
     EXPECT_EQ(main.fields.TransferVersion, "2.1");
 }
 
+TEST_F(Notice, MarkupFromTheServerIsShownAsText)
+{
+    program.folder.write("Setting.ini", "[UpdatePalloVersion]\r\nThisPalloVersion=2.0\r\n");
+    serve("2.1<br>", "<img src=x>新版");
+    runUpdateCheck(main);
+    FindUpdate* notice = showUpdateNoticeWhenFlagged(main);
+    ASSERT_NE(notice, nullptr);
+    for (const char* name : {"Label1", "Label20"})
+        EXPECT_EQ(notice->findChild<QLabel*>(QString::fromLatin1(name))->textFormat(), Qt::PlainText) << name;
+    EXPECT_EQ(labelText(notice, "Label1"), QStringLiteral("Tovanis网络电视 2.1<br> 版发布了，是否进行升级？"));
+    EXPECT_EQ(labelText(notice, "Label20"), QStringLiteral("<img src=x>新版"));
+}
+
 TEST_F(Notice, SilenceForFortySecondsStartsTheUpdaterAndKeepsTheMainWindow)
 {
     program.installUpdater();
