@@ -79,17 +79,19 @@ class Pane : public ::testing::Test
 protected:
     Pane()
     {
-        sim.site().write("box.html", "<html><head><meta charset='utf-8'><title>box</title></head><body>"
-                                     "<a id='film' href='/play/TOVAN/a.html' target='_blank'>film</a>"
-                                     "<a id='out' href='/news.html' target='_blank'>news</a>"
-                                     "<a id='bare' target='_blank'>no address</a>"
-                                     "<p id='text'>copy me</p></body></html>");
+        sim.site().write("box.html",
+            "<html><head><meta charset='utf-8'><title>box</title></head><body>"
+            "<a id='film' href='/play/TOVAN/a.html' target='_blank'>film</a>"
+            "<a id='out' href='/news.html' target='_blank'>news</a>"
+            "<a id='bare' target='_blank'>no address</a>"
+            "<p id='text'>copy me</p></body></html>");
         sim.site().write("play/TOVAN/a.html", "<html><body>playing</body></html>");
         sim.site().write("two.html", "<html><body>two</body></html>");
         sim.site().write("framed.html", "<html><body><iframe src='/two.html'></iframe></body></html>");
         sim.site().write("forbidden.html", "<html><body>never</body></html>");
-        sim.site().write("pic.gif", "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00"
-                                    "\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;");
+        sim.site().write("pic.gif",
+            "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00"
+            "\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;");
         pane.resize(400, 300);
         pane.show();
     }
@@ -207,8 +209,9 @@ TEST_F(Pane, NewWindowsOpenInTheChosenPaneOrInTheSystemBrowser)
     EXPECT_EQ(pane.LocationURL(), q(sim.url("/box")));
 
     // A link without an address has no href to report.
-    evaluate(pane, QStringLiteral("document.getElementById('bare').dispatchEvent(new MouseEvent('mousedown', "
-                                  "{bubbles: true})); 1"));
+    evaluate(pane,
+        QStringLiteral("document.getElementById('bare').dispatchEvent(new MouseEvent('mousedown', "
+                       "{bubbles: true})); 1"));
     EXPECT_TRUE(waitUntil([&] { return pane.activeElementHref().isNull(); }));
 }
 
@@ -222,15 +225,23 @@ TEST_F(Pane, ContextMenuHookOnlyForHtmlDocuments)
     });
     ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
     ASSERT_TRUE(waitUntil([&] { return pane.hasHtmlDocument(); }));
-    rightClick(pane, QPoint(200, 150));
-    EXPECT_TRUE(waitUntil([&] { return asked == 1; }));
+    // The renderer takes input only once it has drawn the page: click until it answers.
+    EXPECT_TRUE(waitUntil([&] {
+        if (asked == 0)
+            rightClick(pane, QPoint(200, 150));
+        waitUntil([&] { return asked > 0; }, 200);
+        return asked > 0;
+    }));
+    asked = 0;
 
     ASSERT_TRUE(loadAndWait(q(sim.url("/pic.gif")), events));
     waitUntil([] { return false; }, 200);
     EXPECT_FALSE(pane.hasHtmlDocument());
-    rightClick(pane, QPoint(200, 150));
-    waitUntil([] { return false; }, 500);
-    EXPECT_EQ(asked, 1);
+    for (int i = 0; i < 5; ++i) {
+        rightClick(pane, QPoint(200, 150));
+        waitUntil([] { return false; }, 200);
+    }
+    EXPECT_EQ(asked, 0);
 }
 
 TEST_F(Pane, DocumentCommandsAndScriptsWhileSilent)
@@ -243,10 +254,12 @@ TEST_F(Pane, DocumentCommandsAndScriptsWhileSilent)
 
     EXPECT_TRUE(pane.execScript(QStringLiteral("document.title = 'changed'")));
     EXPECT_FALSE(pane.execScript(QStringLiteral("x"), QStringLiteral("vbscript")));
-    EXPECT_TRUE(waitUntil([&] { return evaluate(pane, QStringLiteral("document.title")).toString() == QStringLiteral("changed"); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return evaluate(pane, QStringLiteral("document.title")).toString() == QStringLiteral("changed"); }));
 
-    evaluate(pane, QStringLiteral("var r = document.createRange(); r.selectNodeContents(document.getElementById('text'));"
-                                  "getSelection().removeAllRanges(); getSelection().addRange(r); 1"));
+    evaluate(pane,
+        QStringLiteral("var r = document.createRange(); r.selectNodeContents(document.getElementById('text'));"
+                       "getSelection().removeAllRanges(); getSelection().addRange(r); 1"));
     QApplication::clipboard()->clear();
     EXPECT_TRUE(pane.execCommand(QStringLiteral("copy")));
     EXPECT_TRUE(waitUntil([] { return QApplication::clipboard()->text() == QStringLiteral("copy me"); }));

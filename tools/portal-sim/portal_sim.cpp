@@ -3,8 +3,11 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <sstream>
 
@@ -76,11 +79,51 @@ std::string errorPage(int status, const std::string& reason, const std::string& 
 
 } // namespace
 
-PortalSim::PortalSim(std::string root)
-    : m_root(std::move(root))
-    , m_server(std::make_unique<httplib::Server>())
+struct PortalSim::State
 {
-    installRoutes();
+    explicit State(std::string siteRoot)
+        : root(std::move(siteRoot))
+    { }
+    void installRoutes();
+    void handle(const httplib::Request& req, httplib::Response& res);
+
+    std::string root;
+    httplib::Server server;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::map<std::string, Rule> rules;
+    std::vector<std::string> requests;
+};
+
+namespace {
+
+// One detached thread per connection, each holding the server state alive until its
+// connection ends.
+class DetachedTasks final : public httplib::TaskQueue
+{
+public:
+    explicit DetachedTasks(std::weak_ptr<PortalSim::State> state)
+        : m_state(std::move(state))
+    { }
+    void enqueue(std::function<void()> task) override
+    {
+        std::thread([keep = m_state.lock(), task = std::move(task)] { task(); }).detach();
+    }
+    void shutdown() override { }
+
+private:
+    std::weak_ptr<PortalSim::State> m_state;
+};
+
+} // namespace
+
+PortalSim::PortalSim(std::string root)
+    : m_state(std::make_shared<State>(std::move(root)))
+{
+    m_state->installRoutes();
+    std::weak_ptr<State> weak = m_state;
+    m_state->server.new_task_queue = [weak] { return new DetachedTasks(weak); };
 }
 
 PortalSim::~PortalSim()
@@ -119,76 +162,83 @@ bool PortalSim::parseRule(const std::string& text, Rule& rule)
 
 void PortalSim::setRule(const std::string& path, Rule rule)
 {
-    std::lock_guard lock(m_mutex);
-    m_rules[path] = rule;
-    m_wake.notify_all();
+    std::lock_guard lock(m_state->mutex);
+    m_state->rules[path] = rule;
+    m_state->wake.notify_all();
 }
 
 void PortalSim::clearRules()
 {
-    std::lock_guard lock(m_mutex);
-    m_rules.clear();
-    m_wake.notify_all();
+    std::lock_guard lock(m_state->mutex);
+    m_state->rules.clear();
+    m_state->wake.notify_all();
 }
 
 std::vector<std::string> PortalSim::requests() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_requests;
+    std::lock_guard lock(m_state->mutex);
+    return m_state->requests;
 }
 
 void PortalSim::clearRequests()
 {
-    std::lock_guard lock(m_mutex);
-    m_requests.clear();
+    std::lock_guard lock(m_state->mutex);
+    m_state->requests.clear();
 }
 
-void PortalSim::installRoutes()
+void PortalSim::State::installRoutes()
 {
     // Test control: /__sim/rule?path=/x&rule=hang, /__sim/clear, /__sim/requests.
-    m_server->Get("/__sim/rule", [this](const httplib::Request& req, httplib::Response& res) {
+    server.Get("/__sim/rule", [this](const httplib::Request& req, httplib::Response& res) {
         Rule rule;
         if (!req.has_param("path") || !parseRule(req.get_param_value("rule"), rule)) {
             res.status = 400;
             res.set_content("bad rule\n", "text/plain");
             return;
         }
-        setRule(req.get_param_value("path"), rule);
+        {
+            std::lock_guard lock(mutex);
+            rules[req.get_param_value("path")] = rule;
+            wake.notify_all();
+        }
         res.set_content("ok\n", "text/plain");
     });
-    m_server->Get("/__sim/clear", [this](const httplib::Request&, httplib::Response& res) {
-        clearRules();
-        clearRequests();
+    server.Get("/__sim/clear", [this](const httplib::Request&, httplib::Response& res) {
+        std::lock_guard lock(mutex);
+        rules.clear();
+        requests.clear();
+        wake.notify_all();
         res.set_content("ok\n", "text/plain");
     });
-    m_server->Get("/__sim/requests", [this](const httplib::Request&, httplib::Response& res) {
+    server.Get("/__sim/requests", [this](const httplib::Request&, httplib::Response& res) {
         std::string out;
-        for (const std::string& line : requests())
+        std::lock_guard lock(mutex);
+        for (const std::string& line : requests)
             out += line + "\n";
         res.set_content(out, "text/plain");
     });
 
-    m_server->Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
+    server.Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
         Rule rule;
         {
-            std::unique_lock lock(m_mutex);
-            m_requests.push_back(req.method + " " + req.path);
-            if (const auto found = m_rules.find(req.path); found != m_rules.end())
+            std::unique_lock lock(mutex);
+            requests.push_back(req.method + " " + req.path);
+            if (const auto found = rules.find(req.path); found != rules.end())
                 rule = found->second;
             if (rule.kind == Rule::Kind::Hang) {
                 // Never answer: hold the connection until the rule goes or the server stops.
-                m_wake.wait(lock, [&] {
-                    const auto again = m_rules.find(req.path);
-                    return m_stopping || again == m_rules.end() || again->second.kind != Rule::Kind::Hang;
+                wake.wait(lock, [&] {
+                    const auto again = rules.find(req.path);
+                    return stopping || again == rules.end() || again->second.kind != Rule::Kind::Hang;
                 });
                 res.status = 503;
                 return;
             }
             if (rule.kind == Rule::Kind::Delay)
-                m_wake.wait_for(lock, std::chrono::milliseconds(rule.value), [&] { return m_stopping; });
+                wake.wait_for(lock, std::chrono::milliseconds(rule.value), [&] { return stopping; });
         }
 
-        const auto file = resolve(m_root, req.path);
+        const auto file = resolve(root, req.path);
         if (!file) {
             res.status = 404;
             res.set_content(errorPage(404, "Not Found", req.path), "text/html");
@@ -226,38 +276,40 @@ void PortalSim::installRoutes()
 
 bool PortalSim::start(int port)
 {
-    const int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : port;
-    if (port != 0 && !m_server->bind_to_port("127.0.0.1", port))
+    httplib::Server& server = m_state->server;
+    const int bound = port == 0 ? server.bind_to_any_port("127.0.0.1") : port;
+    if (port != 0 && !server.bind_to_port("127.0.0.1", port))
         return false;
     if (bound < 0)
         return false;
     m_port = bound;
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    while (!m_server->is_running())
+    m_thread = std::thread([state = m_state] { state->server.listen_after_bind(); });
+    while (!server.is_running())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 
 bool PortalSim::listenBlocking(int port, const std::function<void(int)>& onListening)
 {
-    const int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : port;
-    if (port != 0 && !m_server->bind_to_port("127.0.0.1", port))
+    httplib::Server& server = m_state->server;
+    const int bound = port == 0 ? server.bind_to_any_port("127.0.0.1") : port;
+    if (port != 0 && !server.bind_to_port("127.0.0.1", port))
         return false;
     if (bound < 0)
         return false;
     m_port = bound;
     onListening(m_port);
-    return m_server->listen_after_bind();
+    return server.listen_after_bind();
 }
 
 void PortalSim::stop()
 {
     {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
-        m_wake.notify_all();
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
+        m_state->wake.notify_all();
     }
-    m_server->stop();
+    m_state->server.stop();
     if (m_thread.joinable())
         m_thread.join();
 }

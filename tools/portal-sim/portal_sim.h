@@ -1,11 +1,7 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,16 +47,13 @@ public:
     std::vector<std::string> requests() const;
     void clearRequests();
 
-private:
-    void installRoutes();
+    // What the connection threads share; internal.
+    struct State;
 
-    std::string m_root;
-    std::unique_ptr<httplib::Server> m_server;
+private:
+    // Connections are served on detached threads that keep the state alive, so stop() never
+    // waits for a client that holds an idle connection open.
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
     int m_port = 0;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stopping = false;
-    std::map<std::string, Rule> m_rules;
-    std::vector<std::string> m_requests;
 };
