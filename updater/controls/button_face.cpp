@@ -69,6 +69,8 @@ PaintOps buttonFaceOps(int state, int w, int h, bool focusDots)
     PaintOps ops;
     if (w <= 0 || h <= 0)
         return ops;
+    if (state < StateDisabled || state > StatePressed)
+        state = StateNormal;
     const ButtonColours& colours = buttonColours(state);
     line(ops, 3, 0, w - 3, 0, colours.border);
     line(ops, 0, 3, 0, h - 3, colours.border);

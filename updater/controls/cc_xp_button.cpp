@@ -145,9 +145,17 @@ void ccXPButton::followParentActivation()
 
 bool ccXPButton::event(QEvent* event)
 {
-    if (event->type() == QEvent::Shortcut) {
+    switch (event->type()) {
+    case QEvent::Shortcut:
         apply(m_behaviour.accessKey());
         return true;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        // The window passes these on to its children: our view of the parent's activation.
+        followParentActivation();
+        break;
+    default:
+        break;
     }
     return QWidget::event(event);
 }

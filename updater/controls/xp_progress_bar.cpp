@@ -14,7 +14,6 @@ XP_ProgressBar::XP_ProgressBar(QWidget* parent)
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_model.colour = toRgb(defaultColour());
-    ensureOffscreen();
 }
 
 QColor XP_ProgressBar::defaultColour()
