@@ -1,0 +1,148 @@
+#include "updater_fixture.h"
+
+#include "cc_xp_button.h"
+#include "frmUpdate.h"
+#include "qt_test_util.h"
+#include "skin_engine.h"
+#include "xp_progress_bar.h"
+
+#include <QDate>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <dlfcn.h>
+
+using UpdaterWindow = UpdaterFixture;
+
+namespace {
+
+QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+TEST_F(UpdaterWindow, ControlsAsDesigned)
+{
+    frmUpdate window({});
+    EXPECT_EQ(window.windowTitle(), text("Tovanis网络电视-自动更新程序"));
+    EXPECT_EQ(window.picCompany->pixmap().size(), QSize(116, 218));
+    EXPECT_EQ(window.picCompany->pixmap().toImage().depth(), 32); // drawn from a 24-bit picture
+
+    const QTreeWidgetItem* header = window.lvUpdateList->headerItem();
+    const QStringList headers {text("更新文件"), text("版本号"), text("文件大小"), text("进度"), QString()};
+    const int widths[] = {247, 141, 118, 71, 0};
+    const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignLeft, Qt::AlignRight, Qt::AlignRight, Qt::AlignLeft};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(header->text(i), headers[i]) << i;
+        EXPECT_EQ(Qt::Alignment(header->textAlignment(i)) & Qt::AlignHorizontal_Mask, alignments[i]) << i;
+        if (i < 4) {
+            EXPECT_EQ(window.lvUpdateList->columnWidth(i), widths[i]) << i;
+        }
+    }
+    EXPECT_TRUE(window.lvUpdateList->isColumnHidden(4));
+    EXPECT_FALSE(window.lvUpdateList->rootIsDecorated());
+
+    EXPECT_EQ(window.cmdUpdate->Caption(), text("更新"));
+    EXPECT_EQ(window.cmdFinish->Caption(), text("完成"));
+    EXPECT_EQ(window.cmdUpdate->font().family(), QStringLiteral("Verdana"));
+    EXPECT_DOUBLE_EQ(window.cmdFinish->font().pointSizeF(), 8.25);
+    EXPECT_EQ(window.pbUpdate->Color(), QColor(0, 0xC0, 0));
+    EXPECT_EQ(window.pbUpdate->Max(), 100);
+    EXPECT_FALSE(window.pbUpdate->isVisibleTo(&window));
+    EXPECT_EQ(window.statusPanel->text(), text("就绪"));
+    EXPECT_EQ(window.datePanel->text(), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    EXPECT_FALSE(window.timePanel->text().isEmpty());
+    EXPECT_EQ(window.tmrGetUpdateList->interval(), 200);
+    EXPECT_FALSE(window.tmrGetUpdateList->isActive());
+    // The bottom row lies below the separator, the list beside the banner.
+    EXPECT_GT(window.cmdFinish->y(), window.Line1->y());
+    EXPECT_GE(window.lvUpdateList->x(), window.picCompany->width());
+}
+
+TEST_F(UpdaterWindow, FindsUpdatesAndUpdatesThroughItsHandlers)
+{
+    writeLocalList({{"a.dat", "1"}});
+    folder.write("a.dat", "old");
+    writeServerList({{"a.dat", "2"}, {"sub\\b.dat", "1"}});
+    serve("a.dat", "new a");
+    serve("sub\\b.dat", std::string(4097, 'b'));
+
+    frmUpdate window({});
+    ASSERT_TRUE(window.Form_Load());
+    EXPECT_TRUE(window.tmrGetUpdateList->isActive());
+    window.show();
+    window.tmrGetUpdateList_Timer();
+    EXPECT_FALSE(window.tmrGetUpdateList->isActive());
+    EXPECT_EQ(window.statusPanel->text(), text("共有 2 个更新 ，点【更新】开始更新..."));
+    ASSERT_EQ(window.lvUpdateList->topLevelItemCount(), 2);
+    const QTreeWidgetItem* row = window.lvUpdateList->topLevelItem(1);
+    EXPECT_EQ(row->text(0), QStringLiteral("sub\\b.dat"));
+    EXPECT_EQ(row->text(2), QStringLiteral("4KB"));
+    EXPECT_EQ(row->text(3), QStringLiteral("0%"));
+    EXPECT_EQ(row->text(4), QStringLiteral("4097"));
+    EXPECT_EQ(Qt::Alignment(row->textAlignment(2)) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_TRUE(window.cmdUpdate->isEnabled());
+    EXPECT_EQ(window.cmdUpdate->Caption(), text("更新"));
+    EXPECT_EQ(window.cmdFinish->Caption(), text("取消"));
+
+    window.cmdUpdate_Click();
+    EXPECT_EQ(window.statusPanel->text(), text("更新完成！"));
+    EXPECT_TRUE(window.pbUpdate->isVisible());
+    EXPECT_EQ(window.pbUpdate->Value(), 100);
+    EXPECT_FALSE(window.cmdUpdate->isVisible());
+    EXPECT_TRUE(window.cmdFinish->isEnabled());
+    EXPECT_EQ(window.cmdFinish->Caption(), text("完成"));
+    EXPECT_EQ(row->text(3), QStringLiteral("100%"));
+    EXPECT_EQ(folder.read("a.dat"), "new a");
+    EXPECT_EQ(folder.read("sub/b.dat"), std::string(4097, 'b'));
+
+    window.cmdFinish_Click(); // the list's Pallomar is not there: nothing starts
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(folder.exists("NewUpdList.xml"));
+}
+
+TEST_F(UpdaterWindow, NothingFoundLeavesOnlyTheExitButton)
+{
+    writeLocalList({{"a.dat", "1"}});
+    writeServerList({{"a.dat", "1"}});
+    frmUpdate window({});
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    window.tmrGetUpdateList_Timer();
+    EXPECT_EQ(window.statusPanel->text(), text("没有可用更新，点【完成】退出..."));
+    EXPECT_FALSE(window.cmdUpdate->isVisible());
+    EXPECT_EQ(window.cmdFinish->Caption(), text("完成"));
+    EXPECT_TRUE(window.cmdFinish->isEnabled());
+}
+
+TEST_F(UpdaterWindow, ASkinEngineThatCannotBeLoadedEndsTheStart)
+{
+    frmUpdate window([this] { return skin_engine::attach(folder.str(), folder.str() + "/skin/x.she", ""); });
+    EXPECT_FALSE(window.Form_Load());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(skin_engine::libraryFileName()), std::string::npos) << messages[0];
+    EXPECT_FALSE(window.tmrGetUpdateList->isActive());
+}
+
+TEST_F(UpdaterWindow, TheSkinEngineIsCalledOnceWithTheSkinFile)
+{
+    std::filesystem::copy_file(RECORDING_SKIN_ENGINE, folder / skin_engine::libraryFileName());
+    const std::string skinFile = folder.str() + "/skin/白色简约.she";
+    frmUpdate window([&] { return skin_engine::attach(folder.str(), skinFile, ""); });
+    EXPECT_TRUE(window.Form_Load());
+    EXPECT_TRUE(messages.empty());
+
+    void* engine = ::dlopen((folder / skin_engine::libraryFileName()).c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(engine, nullptr);
+    auto* recorded = reinterpret_cast<const char* (*)()>(::dlsym(engine, "recordedSkinFile"));
+    auto* calls = reinterpret_cast<int (*)()>(::dlsym(engine, "recordedCalls"));
+    ASSERT_TRUE(recorded && calls);
+    EXPECT_EQ(std::string(recorded()), skinFile);
+    EXPECT_EQ(calls(), 1);
+    ::dlclose(engine);
+}

@@ -1,0 +1,142 @@
+#include "frmUpdate.h"
+
+#include "cc_xp_button.h"
+#include "message_box.h"
+#include "qt_message_box.h"
+#include "updater_texts.h"
+#include "xp_progress_bar.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QTimer>
+#include <QTreeWidget>
+
+frmUpdate::frmUpdate(SkinAttach attachSkin, QWidget* parent)
+    : QWidget(parent)
+    , m_attachSkin(std::move(attachSkin))
+    , m_session(*this, qtEventPump())
+{
+    setObjectName(QStringLiteral("frmUpdate"));
+    setWindowTitle(QString::fromUtf8(updater_texts::windowCaption));
+    createControls();
+}
+
+bool frmUpdate::Form_Load()
+{
+    setWindowState(Qt::WindowNoState);
+    m_session.Form_Load();
+    if (m_attachSkin) {
+        if (const std::string error = m_attachSkin(); !error.empty()) {
+            message_box::show(updater_texts::programTitle, error);
+            return false;
+        }
+    }
+    tmrGetUpdateList->start();
+    return true;
+}
+
+void frmUpdate::tmrGetUpdateList_Timer()
+{
+    m_session.tmrGetUpdateList_Timer();
+}
+
+void frmUpdate::cmdUpdate_Click()
+{
+    m_session.cmdUpdate_Click();
+}
+
+void frmUpdate::cmdFinish_Click()
+{
+    m_session.cmdFinish_Click();
+}
+
+void frmUpdate::closeEvent(QCloseEvent* event)
+{
+    // Closed by its frame under a running transfer: the transfer stops and nothing is put in
+    // place; the running step unwinds once the window is gone.
+    if (m_session.busy())
+        m_session.abandon();
+    event->accept();
+}
+
+ccXPButton* frmUpdate::button(UpdaterButton which) const
+{
+    return which == UpdaterButton::Update ? cmdUpdate : cmdFinish;
+}
+
+void frmUpdate::setStatusText(const std::string& text)
+{
+    statusPanel->setText(QString::fromStdString(text));
+}
+
+void frmUpdate::setButtonCaption(UpdaterButton which, const std::string& caption)
+{
+    button(which)->setCaption(QString::fromStdString(caption));
+}
+
+void frmUpdate::setButtonEnabled(UpdaterButton which, bool enabled)
+{
+    button(which)->setEnabled(enabled);
+}
+
+void frmUpdate::setButtonVisible(UpdaterButton which, bool visible)
+{
+    button(which)->setVisible(visible);
+}
+
+void frmUpdate::stopListTimer()
+{
+    tmrGetUpdateList->stop();
+}
+
+void frmUpdate::clearRows()
+{
+    lvUpdateList->clear();
+}
+
+int frmUpdate::addRow(const std::string& name, const std::string& ver)
+{
+    auto* item = new QTreeWidgetItem(lvUpdateList);
+    item->setText(0, QString::fromStdString(name));
+    item->setText(1, QString::fromStdString(ver));
+    for (int column : {2, 3})
+        item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    return lvUpdateList->indexOfTopLevelItem(item);
+}
+
+int frmUpdate::rowCount() const
+{
+    return lvUpdateList->topLevelItemCount();
+}
+
+std::string frmUpdate::cellText(int row, int column) const
+{
+    const QTreeWidgetItem* item = lvUpdateList->topLevelItem(row);
+    return item ? item->text(column).toStdString() : std::string();
+}
+
+void frmUpdate::setCellText(int row, int column, const std::string& text)
+{
+    if (QTreeWidgetItem* item = lvUpdateList->topLevelItem(row))
+        item->setText(column, QString::fromStdString(text));
+}
+
+void frmUpdate::setProgressVisible(bool visible)
+{
+    pbUpdate->setVisible(visible);
+}
+
+void frmUpdate::setProgressValue(int value)
+{
+    pbUpdate->setValue(value);
+}
+
+void frmUpdate::processEvents()
+{
+    qtEventPump()();
+}
+
+void frmUpdate::closeWindow()
+{
+    close();
+}
