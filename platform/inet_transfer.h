@@ -35,6 +35,8 @@ public:
     void setStateHandler(StateHandler handler) { m_onState = std::move(handler); }
     // Time-outs of the next requests: the whole exchange, and the longest silence.
     void setTimeouts(int requestTimeoutMs, int stallTimeoutMs);
+    int requestTimeoutMs() const { return m_requestTimeoutMs; }
+    int stallTimeoutMs() const { return m_stallTimeoutMs; }
 
     // Runs `method` ("HEAD" or "GET") on `url` (also the new URL) to its end, running the
     // pump meanwhile; stillExecuting() is true only inside the pump. With a sink the body

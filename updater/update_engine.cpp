@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -51,6 +52,11 @@ UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
     std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
 
     long long received = 0;
+    // The whole exchange has no time limit here, as a large file on a slow line needs; a
+    // silent line ends it. The client's own time-outs stay for the short requests.
+    const int requestTimeoutMs = m_client.requestTimeoutMs();
+    const int stallTimeoutMs = m_client.stallTimeoutMs();
+    m_client.setTimeouts(std::numeric_limits<int>::max(), m_stallTimeoutMs);
     m_client.setUrl(url);
     m_client.execute(url, "GET", [&](std::string_view chunk) {
         if (std::fwrite(chunk.data(), 1, chunk.size(), file.get()) != chunk.size()) {
@@ -63,6 +69,7 @@ UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
             onProgress(received);
         return true;
     });
+    m_client.setTimeouts(requestTimeoutMs, stallTimeoutMs);
     if (std::fclose(file.release()) != 0 && !outcome.writeFailed) {
         outcome.writeFailed = true;
         outcome.writeError = std::strerror(errno);

@@ -33,6 +33,9 @@ public:
     // The temporary file is gone afterwards either way.
     bool replace(const std::string& name);
 
+    // A file may take long on a slow line: only a transfer that stays silent this long ends.
+    void setStallTimeoutMs(int stallTimeoutMs) { m_stallTimeoutMs = stallTimeoutMs; }
+
     // Removes name + ".tmp" if it is there.
     void discard(const std::string& name);
 
@@ -42,4 +45,5 @@ public:
 private:
     platform::InetTransfer& m_client;
     std::string m_folder;
+    int m_stallTimeoutMs = 30000;
 };

@@ -1,5 +1,6 @@
 #include "inet_transfer.h"
 #include "sim_server.h"
+#include "update_engine.h"
 
 #include <gtest/gtest.h>
 
@@ -114,4 +115,31 @@ TEST(InetTransfer, FileUrlsGlueTheNameToTheBase)
     EXPECT_EQ(platform::fileUrl("http://h/update", "x.dat"), "http://h/updatex.dat");
     EXPECT_EQ(platform::fileUrl("http://h/", "a b%.dat"), "http://h/a%20b%25.dat");
     EXPECT_EQ(platform::fileUrl("http://h/", "皮"), "http://h/%E7%9A%AE");
+}
+
+TEST(UpdateEngine, ADownloadIsEndedBySilenceNotByItsLength)
+{
+    SimServer sim;
+    TempFolder folder;
+    sim.site().write("slow.dat", std::string(3000, 's'));
+    sim.rule("/slow.dat", "delay=800");
+    InetTransfer client;
+    client.setTimeouts(300, 0);
+    UpdateEngine engine(client, folder.str());
+
+    // Longer than the client's time-out for short requests, but never silent for long.
+    auto outcome = engine.download(sim.url("/slow.dat"), "slow.dat", 3000, {});
+    EXPECT_TRUE(outcome.complete);
+    EXPECT_EQ(folder.read("slow.dat.tmp"), std::string(3000, 's'));
+    EXPECT_EQ(client.requestTimeoutMs(), 300); // the short requests keep their limit
+    EXPECT_EQ(client.stallTimeoutMs(), 0);
+
+    // A server that stops answering ends the download.
+    sim.rule("/slow.dat", "hang");
+    engine.setStallTimeoutMs(1000);
+    outcome = engine.download(sim.url("/slow.dat"), "slow.dat", 3000, {});
+    EXPECT_FALSE(outcome.complete);
+    EXPECT_FALSE(outcome.writeFailed);
+    EXPECT_FALSE(folder.exists("slow.dat.tmp"));
+    sim.rule("/slow.dat", "normal");
 }

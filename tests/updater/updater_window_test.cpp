@@ -1,19 +1,29 @@
 #include "updater_fixture.h"
 
 #include "cc_xp_button.h"
+#include "child_process.h"
 #include "frmUpdate.h"
+#include "qt_question_box.h"
 #include "qt_test_util.h"
 #include "skin_engine.h"
 #include "xp_progress_bar.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDate>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <functional>
 
 using UpdaterWindow = UpdaterFixture;
 
@@ -145,4 +155,148 @@ TEST_F(UpdaterWindow, TheSkinEngineIsCalledOnceWithTheSkinFile)
     EXPECT_EQ(std::string(recorded()), skinFile);
     EXPECT_EQ(calls(), 1);
     ::dlclose(engine);
+}
+
+namespace {
+
+// Presses and releases the left mouse button in the middle of a drawn button.
+void click(ccXPButton* button)
+{
+    const QPointF centre(button->width() / 2.0, button->height() / 2.0);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, centre, button->mapToGlobal(centre), Qt::LeftButton,
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &event);
+    }
+}
+
+// Calls `act` with every message box that opens while `run` runs.
+void answerBoxes(const std::function<void()>& run, const std::function<void(QMessageBox*)>& act)
+{
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                act(box);
+    });
+    watcher.start();
+    run();
+}
+
+} // namespace
+
+TEST_F(UpdaterWindow, TheButtonsShowProgressAndFailuresOnTheWindow)
+{
+    writeLocalList({{"a.dat", "1"}, {"b.dat", "1"}, {"c.dat", "1"}});
+    for (const char* name : {"a.dat", "b.dat", "c.dat"})
+        folder.write(name, std::string("old ") + name);
+    writeServerList({{"a.dat", "2"}, {"b.dat", "2"}, {"c.dat", "2"}});
+    serve("a.dat", std::string(3000, 'a'));
+    serve("b.dat", std::string(3000, 'b'));
+    serve("c.dat", std::string(1024 * 3 + 1, 'c'));
+    frmUpdate window({});
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    window.tmrGetUpdateList_Timer();
+    ASSERT_TRUE(window.cmdUpdate->isEnabled());
+
+    // The server loses b.dat after it announced it: an error page is no file.
+    sim.rule("/update/files/b.dat", "status=404");
+    std::vector<int> shown;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (shown.empty() || shown.back() != window.pbUpdate->Value())
+            shown.push_back(window.pbUpdate->Value());
+    });
+    sampler.start(0);
+    click(window.cmdUpdate);
+    sampler.stop();
+    shown.push_back(window.pbUpdate->Value());
+
+    EXPECT_EQ(shown, (std::vector<int> {0, 30, 61, 91, 100}));
+    EXPECT_EQ(window.statusPanel->text(), text("更新未完成：1 个文件更新失败（b.dat），下次启动将重新更新"));
+    EXPECT_EQ(window.lvUpdateList->topLevelItem(1)->text(3), text("失败"));
+    EXPECT_EQ(window.lvUpdateList->topLevelItem(2)->text(3), QStringLiteral("100%"));
+    EXPECT_EQ(folder.read("a.dat"), std::string(3000, 'a'));
+    EXPECT_EQ(folder.read("b.dat"), "old b.dat");
+    EXPECT_EQ(folder.read("c.dat"), std::string(1024 * 3 + 1, 'c'));
+    EXPECT_FALSE(window.cmdUpdate->isVisible());
+    EXPECT_TRUE(window.cmdFinish->isEnabled());
+    EXPECT_TRUE(messages.empty());
+
+    click(window.cmdFinish);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(folder.exists("NewUpdList.xml"));
+    for (const auto& name : folderContents())
+        EXPECT_FALSE(name.ends_with(".tmp")) << name;
+}
+
+TEST_F(UpdaterWindow, ClosingTheWindowDuringTheUpdatePutsNothingInPlace)
+{
+    writeLocalList({{"a.dat", "1"}, {"b.dat", "1"}});
+    folder.write("a.dat", "old a");
+    folder.write("b.dat", "old b");
+    writeServerList({{"a.dat", "2"}, {"b.dat", "2"}});
+    serve("a.dat", "new a");
+    serve("b.dat", "new b");
+    const std::string localList = folder.read("UpdList.xml");
+    frmUpdate window({});
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    window.tmrGetUpdateList_Timer();
+    ASSERT_EQ(window.lvUpdateList->topLevelItemCount(), 2);
+
+    sim.rule("/update/files/b.dat", "hang");
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (window.statusPanel->text() == text("正在更新：b.dat ...") && window.session().intClient().stillExecuting())
+            window.close();
+    });
+    closer.start(10);
+    click(window.cmdUpdate);
+    closer.stop();
+    sim.rule("/update/files/b.dat", "normal");
+
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(folder.read("a.dat"), "old a");
+    EXPECT_EQ(folder.read("b.dat"), "old b");
+    EXPECT_EQ(folder.read("UpdList.xml"), localList);
+    for (const auto& name : folderContents())
+        EXPECT_FALSE(name.ends_with(".tmp")) << name;
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(UpdaterWindow, TheRunningProgramIsAskedAboutInARealQuestionBox)
+{
+    const std::string name = "RenovoWindowRunApp" + std::to_string(::getpid());
+    const auto program = folder / name;
+    std::filesystem::copy_file("/bin/sleep", program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+    writeLocalList({});
+    writeServerList({{"a.dat", "1"}}, name + ".exe");
+    serve("a.dat", "a");
+    ChildProcess child(program.string(), {"60"});
+    ASSERT_TRUE(child.started());
+    installQtQuestionBox();
+
+    frmUpdate window({});
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    std::vector<QString> asked;
+    answerBoxes([&] { window.tmrGetUpdateList_Timer(); },
+        [&](QMessageBox* box) {
+            asked.push_back(box->text());
+            EXPECT_EQ(box->icon(), QMessageBox::Question);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+            EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
+            EXPECT_EQ(box->windowTitle(), QStringLiteral("Renovo"));
+            box->button(QMessageBox::Yes)->click();
+        });
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0],
+        QString::fromStdString("更新主程序：" + program.string() + "正在运行!\n\r关闭此程序按[是]，终止更新按[否]"));
+    EXPECT_NE(child.wait(5000), -1) << "ended on Yes";
+    EXPECT_EQ(window.statusPanel->text(), text("共有 1 个更新 ，点【更新】开始更新..."));
+    EXPECT_TRUE(window.cmdUpdate->isEnabled());
 }

@@ -1,0 +1,266 @@
+// Benchmark of the updater's download road against the local portal server (a separate
+// process, as a real server would be):
+//   1. updating 100 files of 1 MB (list fetch, HEAD per file, GET per file, replacement)
+//      against the curl tool fetching the same files one after another;
+//   2. the peak memory of updating one large file, above the idle updater that has just
+//      compared the lists, for a small and a large file.
+// Usage: updater_bench [--files N] [--size-mb M] [--big-mb B] [--runs R]
+//        updater_bench --memory MB   (one measurement in this process; prints its figures)
+
+#include "UpdaterSession.h"
+#include "child_process.h"
+#include "message_box.h"
+#include "program_folder.h"
+#include "temp_folder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The updater window reduced to what the road needs, without a display.
+class BenchView : public UpdateView
+{
+public:
+    std::string status;
+    std::vector<std::vector<std::string>> rows;
+
+    void setStatusText(const std::string& text) override { status = text; }
+    void setButtonCaption(UpdaterButton, const std::string&) override { }
+    void setButtonEnabled(UpdaterButton, bool) override { }
+    void setButtonVisible(UpdaterButton, bool) override { }
+    void stopListTimer() override { }
+    void clearRows() override { rows.clear(); }
+    int addRow(const std::string& name, const std::string& ver) override
+    {
+        rows.push_back({name, ver, "", "", ""});
+        return static_cast<int>(rows.size()) - 1;
+    }
+    int rowCount() const override { return static_cast<int>(rows.size()); }
+    std::string cellText(int row, int column) const override { return rows.at(row).at(column); }
+    void setCellText(int row, int column, const std::string& text) override { rows.at(row).at(column) = text; }
+    void setProgressVisible(bool) override { }
+    void setProgressValue(int) override { }
+    void processEvents() override { }
+    void closeWindow() override { }
+};
+
+std::string listXml(const std::string& url, int files, const std::string& ver)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
+    for (int i = 0; i < files; ++i)
+        xml += "    <File Name=\"f" + std::to_string(i) + ".dat\" Ver=\"" + ver + "\"/>\n";
+    return xml + "  </Files>\n  <RunApp>NotRunning.exe</RunApp>\n</UpdateList>\n";
+}
+
+// A site with `files` files of `bytes` each under /update/, and its list.
+void fillSite(const TempFolder& site, int files, long long bytes, const std::string& base)
+{
+    std::string content(static_cast<std::size_t>(std::min<long long>(bytes, 1 << 20)), '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 131 % 251);
+    for (int i = 0; i < files; ++i) {
+        std::ofstream out(site / ("update/f" + std::to_string(i) + ".dat"), std::ios::binary);
+        for (long long written = 0; written < bytes; written += static_cast<long long>(content.size()))
+            out.write(
+                content.data(), static_cast<std::streamsize>(std::min<long long>(content.size(), bytes - written)));
+    }
+    site.write("update/UpdList.xml", listXml(base, files, "2"));
+}
+
+// One updater run in a fresh program folder: load, list timer, update button.
+double updaterSeconds(const std::string& base, int files)
+{
+    TempFolder folder;
+    platform::overrideProgramFolder(folder.str());
+    folder.write("UpdList.xml", listXml(base, 0, "1"));
+    BenchView view;
+    UpdaterSession session(view, [] {});
+    const auto start = Clock::now();
+    session.Form_Load();
+    session.tmrGetUpdateList_Timer();
+    session.cmdUpdate_Click();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    platform::overrideProgramFolder("");
+    if (view.status != "更新完成！" || view.rowCount() != files) {
+        std::fprintf(stderr, "updater run failed: %s\n", view.status.c_str());
+        std::exit(1);
+    }
+    return seconds;
+}
+
+int runCommand(const std::vector<std::string>& args)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// curl fetching the files one after another: one curl process per file, and one curl
+// process fetching all of them over one connection.
+double curlSeconds(const std::string& base, int files, bool oneProcess)
+{
+    TempFolder folder;
+    const auto start = Clock::now();
+    if (oneProcess) {
+        std::vector<std::string> args {"curl", "-sSf"};
+        for (int i = 0; i < files; ++i) {
+            const std::string name = "f" + std::to_string(i) + ".dat";
+            args.insert(args.end(), {"-o", (folder / name).string(), base + name});
+        }
+        if (runCommand(args) != 0)
+            std::exit(1);
+    } else {
+        for (int i = 0; i < files; ++i) {
+            const std::string name = "f" + std::to_string(i) + ".dat";
+            if (runCommand({"curl", "-sSf", "-o", (folder / name).string(), base + name}) != 0)
+                std::exit(1);
+        }
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+long statusKb(const std::string& field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.starts_with(field + ":"))
+            return std::atol(line.c_str() + field.size() + 1);
+    return -1;
+}
+
+// In a fresh process: the list compared (the idle updater), then the update of one file.
+int measureMemory(const std::string& base, long long megabytes)
+{
+    TempFolder folder;
+    platform::overrideProgramFolder(folder.str());
+    folder.write("UpdList.xml", listXml(base, 0, "1"));
+    BenchView view;
+    UpdaterSession session(view, [] {});
+    session.Form_Load();
+    session.tmrGetUpdateList_Timer();
+    const long idleKb = statusKb("VmRSS");
+    // Start the peak over from here ("5" resets the high-water mark).
+    std::ofstream("/proc/self/clear_refs") << "5";
+    session.cmdUpdate_Click();
+    const long peakKb = statusKb("VmHWM");
+    const bool whole = view.status == "更新完成！"
+        && std::filesystem::file_size(folder / "f0.dat") == static_cast<std::uintmax_t>(megabytes) << 20;
+    std::printf("%ld %ld %d\n", idleKb, peakKb, whole ? 1 : 0);
+    platform::overrideProgramFolder("");
+    return whole ? 0 : 1;
+}
+
+struct MemoryFigures
+{
+    long idleKb = 0;
+    long peakKb = 0;
+};
+
+MemoryFigures memoryOf(const std::string& self, const std::string& host, long long megabytes)
+{
+    const std::string command = self + " --memory " + std::to_string(megabytes) + " --host " + host;
+    MemoryFigures figures;
+    int whole = 0;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        if (std::fscanf(pipe, "%ld %ld %d", &figures.idleKb, &figures.peakKb, &whole) != 3)
+            whole = 0;
+        ::pclose(pipe);
+    }
+    if (!whole) {
+        std::fprintf(stderr, "the memory run of %lld MB failed\n", megabytes);
+        std::exit(1);
+    }
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int files = 100;
+    long long sizeMb = 1;
+    long long bigMb = 500;
+    int runs = 3;
+    long long memoryMb = 0;
+    std::string host;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        const std::string value = argv[i + 1];
+        if (arg == "--files")
+            files = std::stoi(value);
+        else if (arg == "--size-mb")
+            sizeMb = std::stoll(value);
+        else if (arg == "--big-mb")
+            bigMb = std::stoll(value);
+        else if (arg == "--runs")
+            runs = std::stoi(value);
+        else if (arg == "--memory")
+            memoryMb = std::stoll(value);
+        else if (arg == "--host")
+            host = value;
+    }
+    message_box::setHandler(
+        [](const std::string&, const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
+    if (memoryMb > 0)
+        return measureMemory("http://" + host + "/update/", memoryMb);
+
+    {
+        TempFolder site;
+        PortalSimProcess server({"--root", site.str()});
+        const std::string base = server.url("/update/");
+        fillSite(site, files, sizeMb << 20, base);
+        std::vector<double> updater;
+        std::vector<double> curlEach;
+        std::vector<double> curlOne;
+        for (int run = 0; run < runs; ++run) {
+            updater.push_back(updaterSeconds(base, files));
+            curlOne.push_back(curlSeconds(base, files, true));
+            curlEach.push_back(curlSeconds(base, files, false));
+        }
+        std::printf("%d files of %lld MB, median of %d runs:\n", files, sizeMb, runs);
+        std::printf("  updater (list, HEADs, GETs, replacement) %8.3f s\n", median(updater));
+        std::printf("  curl, one process for all files          %8.3f s  (updater / curl = %.2f)\n", median(curlOne),
+            median(updater) / median(curlOne));
+        std::printf("  curl, one process per file               %8.3f s  (updater / curl = %.2f)\n", median(curlEach),
+            median(updater) / median(curlEach));
+    }
+
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    for (const long long megabytes : {10LL, bigMb}) {
+        TempFolder site;
+        PortalSimProcess server({"--root", site.str()});
+        fillSite(site, 1, megabytes << 20, server.url("/update/"));
+        const MemoryFigures figures = memoryOf(self, server.host(), megabytes);
+        std::printf("one file of %lld MB: idle updater %ld KB, peak while updating %ld KB (+%ld KB)\n", megabytes,
+            figures.idleKb, figures.peakKb, figures.peakKb - figures.idleKb);
+    }
+    return 0;
+}
