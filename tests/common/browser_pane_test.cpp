@@ -1,5 +1,5 @@
 #include "BrowserPane.h"
-#include "qt_test_util.h"
+#include "pane_test_util.h"
 #include "sim_server.h"
 
 #include <QApplication>
@@ -17,33 +17,6 @@ namespace {
 QString q(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// Evaluates script in the pane's page and waits for the result.
-QVariant evaluate(BrowserPane& pane, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    pane.Application()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    waitUntil([&] { return done; });
-    return result;
-}
-
-// A real right click on the page, through the engine's own input path.
-void rightClick(BrowserPane& pane, QPoint at)
-{
-    QWidget* target = pane.view()->focusProxy() ? pane.view()->focusProxy() : pane.view();
-    const QPointF local(at);
-    const QPointF global(target->mapToGlobal(at));
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &release);
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
-    QApplication::sendEvent(target, &menu);
 }
 
 struct Events

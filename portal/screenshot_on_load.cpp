@@ -1,0 +1,47 @@
+#include "screenshot_on_load.h"
+
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kSettleMs = 1500; // let the page paint after it completed
+constexpr int kGiveUpMs = 60000;
+
+void saveAndQuit(frmMain& window, const QString& path)
+{
+    const bool saved = window.grab().save(path, "PNG");
+    std::printf(saved ? "screenshot saved to %s\n" : "could not save the screenshot to %s\n", qPrintable(path));
+    std::fflush(stdout);
+    window.close();
+    QCoreApplication::exit(saved ? 0 : 1);
+}
+
+} // namespace
+
+void saveScreenshotWhenLoaded(frmMain& window)
+{
+    const QString path = qEnvironmentVariable("PALLOMAR_SCREENSHOT");
+    if (path.isEmpty())
+        return;
+    auto taken = std::make_shared<bool>(false);
+    auto take = [&window, path, taken] {
+        if (*taken)
+            return;
+        *taken = true;
+        saveAndQuit(window, path);
+    };
+    QObject::connect(window.WebBrowser1, &BrowserPane::DocumentComplete, &window,
+        [&window, take](BrowserPane::BrowserObject browser, const QString&) {
+            if (browser == window.WebBrowser1->Application())
+                QTimer::singleShot(kSettleMs, &window, take);
+        });
+    // A page that never completes still gives a picture of what the user would see.
+    QTimer::singleShot(kGiveUpMs, &window, take);
+}

@@ -1,0 +1,277 @@
+#include "pane_test_util.h"
+#include "portal_test_fixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMovie>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using portal::Channel;
+
+class PortalChannels : public ::testing::Test, public PortalFixture
+{
+protected:
+    static void expectEnabled(frmMain& w, bool live, bool hd, bool qvod)
+    {
+        EXPECT_EQ(w.Picture2->isEnabled(), live);
+        EXPECT_EQ(w.WebTV->isEnabled(), live);
+        EXPECT_EQ(w.Picture6->isEnabled(), hd);
+        EXPECT_EQ(w.boxmovie->isEnabled(), hd);
+        EXPECT_EQ(w.Picture7->isEnabled(), qvod);
+        EXPECT_EQ(w.qvodmovie->isEnabled(), qvod);
+    }
+
+    static QStringList captions(QMenu* menu)
+    {
+        QStringList list;
+        for (QAction* action : menu->actions())
+            list << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return list;
+    }
+};
+
+} // namespace
+
+TEST_F(PortalChannels, EachChannelComesFromThePrimaryServerWhileItAnswers)
+{
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+
+    window->Picture2->setEnabled(true);
+    window->switchChannel(Channel::LiveTv);
+    EXPECT_EQ(window->BoxTitle->text(), QStringLiteral("Orvel影视盒-电视直播"));
+    expectEnabled(*window, false, true, true);
+    EXPECT_FALSE(window->ProgressPic->isHidden());
+    EXPECT_TRUE(window->ProgressTimer);
+    ASSERT_NE(window->progressMovie(), nullptr);
+    EXPECT_TRUE(window->progressMovie()->isValid());
+    EXPECT_GT(window->progressMovie()->frameCount(), 1);
+    ASSERT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(primary.url("/webtv")); }));
+    EXPECT_TRUE(waitUntil([&] { return window->ProgressPic->isHidden(); }));
+    EXPECT_FALSE(window->ProgressTimer);
+
+    window->qvodmovie->trigger();
+    EXPECT_EQ(window->BoxTitle->text(), QStringLiteral("Orvel影视盒-快播影库"));
+    expectEnabled(*window, true, true, false);
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(mirror.url("/box")); }));
+
+    window->boxmovie->trigger();
+    expectEnabled(*window, true, false, true);
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(primary.url("/box")); }));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PortalChannels, FallbackServersServeWhenTheProbesFailed)
+{
+    auto window = start(false, false);
+    ASSERT_TRUE(waitForTopPage(*window, backup.url("/box")));
+    ASSERT_EQ(messages.size(), 1U);
+
+    // The start-up probe decides for live TV even though nothing is probed again.
+    window->WebTV->trigger();
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL().endsWith(QStringLiteral("/webtv")); }));
+    EXPECT_EQ(messages.size(), 1U);
+
+    // The Qvod library probes the film mirror again, and tells the user once more.
+    window->Picture7->setEnabled(true);
+    window->switchChannel(Channel::QvodLibrary);
+    EXPECT_EQ(messages.size(), 2U);
+    EXPECT_EQ(window->FindTVLinkQvod->text(), "OK");
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(backup.url("/box")); }));
+}
+
+TEST_F(PortalChannels, QvodLibraryAsksItsPrimaryFirstThenFallsBackAfterTheProbe)
+{
+    // The mirror answers pages but has no probe file, and answers slowly.
+    std::filesystem::remove(mirror.site() / "update/PallomarAdControl.txt");
+    mirror.rule("/update/PallomarAdControl.txt", "delay=1500");
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    window->qvodmovie->trigger();
+    EXPECT_EQ(window->FindTVLinkQvod->text(), "OK");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(backup.url("/box")); }));
+    const auto asked = mirror.server().requests();
+    EXPECT_NE(std::find(asked.begin(), asked.end(), "GET /box"), asked.end());
+}
+
+TEST_F(PortalChannels, LiveTvEmptiesThePlayerAndEverySwitchReturnsToTheLibrary)
+{
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('film').click(); 1"));
+    ASSERT_TRUE(
+        waitUntil([&] { return window->WebBrowser2->LocationURL() == q(primary.url("/play/TOVAN/film3.html")); }));
+    EXPECT_TRUE(window->Picture1->isHidden());
+
+    window->switchChannel(Channel::LiveTv);
+    EXPECT_FALSE(window->Picture1->isHidden());
+    EXPECT_TRUE(window->Picture3->isHidden());
+    EXPECT_EQ(window->BFQ_YSKpic->shownImage(), &window->Picture5[0]);
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser2->LocationURL() == q(local("/html/Playloading.html")); }));
+}
+
+TEST_F(PortalChannels, AMissingAnimationIsReportedAndThePageStillLoads)
+{
+    std::filesystem::remove(program / "Images/loading.gif");
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    window->Picture7->setEnabled(true);
+    window->switchChannel(Channel::QvodLibrary);
+    EXPECT_EQ(messages, std::vector<std::string> {"加载文件错误！"});
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(mirror.url("/box")); }));
+    EXPECT_TRUE(waitUntil([&] { return window->ProgressPic->isHidden(); }));
+}
+
+TEST_F(PortalChannels, FilmLinksOpenInThePlayerBehindThePlayCover)
+{
+    TempFolder browser;
+    browser.write("browser", "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
+    std::filesystem::permissions(browser / "browser", std::filesystem::perms::owner_all);
+    ScopedEnv browserVariable("BROWSER", (browser / "browser").string());
+
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    ASSERT_TRUE(waitForPlayerPage(*window));
+
+    // "TOVAN" in capitals is a film link all the same.
+    evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('film').click(); 1"));
+    ASSERT_TRUE(
+        waitUntil([&] { return window->WebBrowser2->LocationURL() == q(primary.url("/play/TOVAN/film3.html")); }));
+    EXPECT_TRUE(window->Picture1->isHidden());
+    EXPECT_FALSE(window->Picture3->isHidden());
+    EXPECT_FALSE(window->play_load_Pic->isHidden());
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->BFQ_YSKpic->shownImage(), &window->Picture5[1]);
+    EXPECT_TRUE(waitUntil([&] { return window->play_load_Web->LocationURL() == q(local("/html/Playloading.html")); }));
+    window->Timer1_Timer();
+    EXPECT_TRUE(window->play_load_Pic->isHidden());
+
+    // An outside link opens in the system browser, yet the player view and cover come up.
+    window->BFQ_YSKpic_Click();
+    ASSERT_FALSE(window->Picture1->isHidden());
+    evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('out').click(); 1"));
+    ASSERT_TRUE(waitUntil([&] { return browser.exists("opened.txt"); }));
+    EXPECT_EQ(browser.read("opened.txt"), primary.url("/news/today.html") + "\n");
+    EXPECT_EQ(window->WebBrowser2->LocationURL(), q(primary.url("/play/TOVAN/film3.html")));
+    EXPECT_TRUE(window->Picture1->isHidden());
+    EXPECT_FALSE(window->play_load_Pic->isHidden());
+    EXPECT_TRUE(window->Timer1->isActive());
+}
+
+TEST_F(PortalChannels, ViewToggleAlwaysDoesWhatItsImageSays)
+{
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    // Library on screen, the button reads "back to the player": a click shows the player.
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_EQ(window->BFQ_YSKpic->shownImage(), &window->Picture5[0]);
+        window->BFQ_YSKpic_Click();
+        EXPECT_TRUE(window->Picture1->isHidden());
+        EXPECT_FALSE(window->Picture3->isHidden());
+        EXPECT_EQ(window->BFQ_YSKpic->shownImage(), &window->Picture5[1]);
+        window->BFQ_YSKpic_Click();
+        EXPECT_FALSE(window->Picture1->isHidden());
+        EXPECT_TRUE(window->Picture3->isHidden());
+    }
+    // After the play cover's timeout the player is on screen and the button offers the library.
+    window->Timer1_Timer();
+    ASSERT_EQ(window->BFQ_YSKpic->shownImage(), &window->Picture5[1]);
+    window->BFQ_YSKpic_Click();
+    EXPECT_FALSE(window->Picture1->isHidden());
+    EXPECT_EQ(window->BFQ_YSKpic->shownImage(), &window->Picture5[0]);
+}
+
+TEST_F(PortalChannels, RightClicksOpenTheWindowsMenusAndNotTheEngines)
+{
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    EXPECT_EQ(captions(window->MyRightMenu),
+        (QStringList {QStringLiteral("复制"), QStringLiteral("粘贴"), QStringLiteral("前进"), QStringLiteral("后退"),
+            QStringLiteral("刷新")}));
+    EXPECT_EQ(captions(window->PlayMyRightMenu),
+        (QStringList {QStringLiteral("16:9"), QStringLiteral("4:3"), QStringLiteral("1:1")}));
+    EXPECT_EQ(captions(window->addmenus),
+        (QStringList {QStringLiteral("在线高清影视"), QStringLiteral("在线快播影视"), QStringLiteral("-"),
+            QStringLiteral("网络电视直播"), QStringLiteral("快播影视库"), QStringLiteral("高清影视库"),
+            QStringLiteral("-"), QStringLiteral("意见反馈"), QStringLiteral("在线更新"), QStringLiteral("-"),
+            QStringLiteral("退出软件")}));
+
+    rightClick(*window->WebBrowser1, QPoint(50, 50));
+    ASSERT_TRUE(waitUntil([&] { return !openedMenus.empty(); }));
+    EXPECT_EQ(openedMenus.back(), window->MyRightMenu);
+
+    window->BFQ_YSKpic_Click();
+    ASSERT_TRUE(waitUntil([&] { return window->WebBrowser2->hasHtmlDocument(); }));
+    rightClick(*window->WebBrowser2, QPoint(50, 50));
+    ASSERT_TRUE(waitUntil([&] { return openedMenus.size() == 2; }));
+    EXPECT_EQ(openedMenus.back(), window->PlayMyRightMenu);
+
+    // The main menu opens on a left press only.
+    QMouseEvent rightPress(QEvent::MouseButtonPress, QPointF(3, 3), window->MenuePicBox->mapToGlobal(QPointF(3, 3)),
+        Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(window->MenuePicBox, &rightPress);
+    EXPECT_EQ(openedMenus.size(), 2U);
+    QMouseEvent leftPress(QEvent::MouseButtonPress, QPointF(3, 3), window->MenuePicBox->mapToGlobal(QPointF(3, 3)),
+        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->MenuePicBox, &leftPress);
+    ASSERT_EQ(openedMenus.size(), 3U);
+    EXPECT_EQ(openedMenus.back(), window->addmenus);
+
+    // A picture instead of a page: no menu, and the window goes on working.
+    primary.site().write("picture.gif",
+        "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00"
+        "\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;");
+    window->BFQ_YSKpic_Click();
+    window->WebBrowser1->Navigate(q(primary.url("/picture.gif")));
+    ASSERT_TRUE(waitUntil([&] { return !window->WebBrowser1->hasHtmlDocument(); }));
+    rightClick(*window->WebBrowser1, QPoint(50, 50));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(openedMenus.size(), 3U);
+    window->boxmovie->setEnabled(true);
+    window->boxmovie->trigger();
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(primary.url("/box")); }));
+}
+
+TEST_F(PortalChannels, HistoryItemsFollowTheLibrarysHistory)
+{
+    auto window = start(true);
+    // Until the library reports its history both items are enabled.
+    EXPECT_TRUE(window->GoBackMenu->isEnabled());
+    EXPECT_TRUE(window->GoForwardMenu->isEnabled());
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    EXPECT_TRUE(waitUntil([&] { return !window->GoBackMenu->isEnabled() && !window->GoForwardMenu->isEnabled(); }));
+
+    window->WebBrowser1->Navigate(q(primary.url("/webtv")));
+    EXPECT_TRUE(waitUntil([&] { return window->GoBackMenu->isEnabled(); }));
+    window->GoBackMenu->trigger();
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(primary.url("/box")); }));
+    EXPECT_TRUE(waitUntil([&] { return window->GoForwardMenu->isEnabled() && !window->GoBackMenu->isEnabled(); }));
+    window->GoForwardMenu->trigger();
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(primary.url("/webtv")); }));
+}
+
+TEST_F(PortalChannels, AspectItemsChangeOnlyTheWidth)
+{
+    auto window = start(true);
+    // An outer height of 7215 twips, 481 pixels, whatever the frame takes.
+    const QSize frame = window->frameGeometry().size() - window->size();
+    window->resize(804, 481 - frame.height());
+    ASSERT_EQ(window->frameGeometry().height(), 481);
+    const QPoint position = window->pos();
+    const int height = window->height();
+    window->shiliubijiu->trigger();
+    // 7215 x 16 / 9 = 12826.7 twips, 855 pixels.
+    EXPECT_EQ(window->frameGeometry().width(), 855);
+    EXPECT_EQ(window->height(), height);
+    EXPECT_EQ(window->pos(), position);
+    EXPECT_EQ(window->MenuePicBox->x(), ((855 - frame.width()) * 15 - 1800) / 15);
+    window->sibisan->trigger();
+    EXPECT_EQ(window->frameGeometry().width(), 641); // 9620 twips
+    window->yiyi->trigger();
+    EXPECT_EQ(window->frameGeometry().width(), 481);
+}
