@@ -17,17 +17,28 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Processor seconds (user and system) of this process or of its ended children.
+double cpuSeconds(int who)
+{
+    rusage usage {};
+    ::getrusage(who, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 // The updater window reduced to what the road needs, without a display.
 class BenchView : public UpdateView
@@ -70,6 +81,7 @@ void fillSite(const TempFolder& site, int files, long long bytes, const std::str
     std::string content(static_cast<std::size_t>(std::min<long long>(bytes, 1 << 20)), '\0');
     for (std::size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>(i * 131 % 251);
+    std::filesystem::create_directories(site / "update");
     for (int i = 0; i < files; ++i) {
         std::ofstream out(site / ("update/f" + std::to_string(i) + ".dat"), std::ios::binary);
         for (long long written = 0; written < bytes; written += static_cast<long long>(content.size()))
@@ -79,8 +91,15 @@ void fillSite(const TempFolder& site, int files, long long bytes, const std::str
     site.write("update/UpdList.xml", listXml(base, files, "2"));
 }
 
+struct UpdaterTimes
+{
+    double listSeconds = 0; // load and list timer: the list fetch and a HEAD per file
+    double updateSeconds = 0; // update button: a GET per file and the replacement
+    double total() const { return listSeconds + updateSeconds; }
+};
+
 // One updater run in a fresh program folder: load, list timer, update button.
-double updaterSeconds(const std::string& base, int files)
+UpdaterTimes updaterSeconds(const std::string& base, int files)
 {
     TempFolder folder;
     platform::overrideProgramFolder(folder.str());
@@ -90,14 +109,16 @@ double updaterSeconds(const std::string& base, int files)
     const auto start = Clock::now();
     session.Form_Load();
     session.tmrGetUpdateList_Timer();
+    const auto listed = Clock::now();
     session.cmdUpdate_Click();
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const UpdaterTimes times {std::chrono::duration<double>(listed - start).count(),
+        std::chrono::duration<double>(Clock::now() - listed).count()};
     platform::overrideProgramFolder("");
     if (view.status != "更新完成！" || view.rowCount() != files) {
         std::fprintf(stderr, "updater run failed: %s\n", view.status.c_str());
         std::exit(1);
     }
-    return seconds;
+    return times;
 }
 
 int runCommand(const std::vector<std::string>& args)
@@ -238,17 +259,32 @@ int main(int argc, char** argv)
         const std::string base = server.url("/update/");
         fillSite(site, files, sizeMb << 20, base);
         std::vector<double> updater;
+        std::vector<double> listing;
+        std::vector<double> updating;
         std::vector<double> curlEach;
         std::vector<double> curlOne;
+        std::vector<double> updaterCpu;
+        std::vector<double> curlOneCpu;
         for (int run = 0; run < runs; ++run) {
-            updater.push_back(updaterSeconds(base, files));
+            const double selfBefore = cpuSeconds(RUSAGE_SELF);
+            const UpdaterTimes times = updaterSeconds(base, files);
+            updaterCpu.push_back(cpuSeconds(RUSAGE_SELF) - selfBefore);
+            updater.push_back(times.total());
+            listing.push_back(times.listSeconds);
+            updating.push_back(times.updateSeconds);
+            const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
             curlOne.push_back(curlSeconds(base, files, true));
+            curlOneCpu.push_back(cpuSeconds(RUSAGE_CHILDREN) - childrenBefore);
             curlEach.push_back(curlSeconds(base, files, false));
         }
         std::printf("%d files of %lld MB, median of %d runs:\n", files, sizeMb, runs);
         std::printf("  updater (list, HEADs, GETs, replacement) %8.3f s\n", median(updater));
+        std::printf("    of which list fetch and HEADs          %8.3f s\n", median(listing));
+        std::printf("    of which GETs and replacement          %8.3f s\n", median(updating));
         std::printf("  curl, one process for all files          %8.3f s  (updater / curl = %.2f)\n", median(curlOne),
             median(updater) / median(curlOne));
+        std::printf(
+            "  processor time: updater %.3f s, curl one process %.3f s\n", median(updaterCpu), median(curlOneCpu));
         std::printf("  curl, one process per file               %8.3f s  (updater / curl = %.2f)\n", median(curlEach),
             median(updater) / median(curlEach));
     }

@@ -28,6 +28,24 @@ inline constexpr std::int32_t aborted = static_cast<std::int32_t>(0x80004004u);
 inline constexpr std::int32_t unexpected = static_cast<std::int32_t>(0x8000FFFFu);
 } // namespace hresult
 
+// Connections kept open between the requests of one client, as the platform's transfer
+// control keeps them alive; a later request to the same server reuses one instead of
+// connecting again. Used from one thread at a time.
+class HttpConnectionCache
+{
+public:
+    HttpConnectionCache();
+    ~HttpConnectionCache();
+    HttpConnectionCache(const HttpConnectionCache&) = delete;
+    HttpConnectionCache& operator=(const HttpConnectionCache&) = delete;
+
+    // The transfer library's handle that holds the connections; null when it could not be made.
+    void* handle() const { return m_handle; }
+
+private:
+    void* m_handle = nullptr;
+};
+
 struct HttpRequest
 {
     std::string method = "GET"; // "GET" or "HEAD"
@@ -43,6 +61,9 @@ struct HttpRequest
     std::function<bool(std::string_view chunk)> onBody;
     // Asked while waiting; true ends the exchange as aborted.
     std::function<bool()> cancelled;
+    // When set, the exchange may reuse an open connection of the cache and leaves its own
+    // there; otherwise it connects afresh and closes.
+    HttpConnectionCache* connections = nullptr;
 };
 
 struct HttpResponse

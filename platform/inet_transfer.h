@@ -65,6 +65,7 @@ public:
 private:
     EventPump m_pump;
     StateHandler m_onState;
+    HttpConnectionCache m_connections;
     std::string m_url;
     int m_requestTimeoutMs = 15000;
     int m_stallTimeoutMs = 0;

@@ -117,6 +117,18 @@ std::optional<long long> HttpResponse::contentLength() const
     return length;
 }
 
+HttpConnectionCache::HttpConnectionCache()
+{
+    initialiseCurlOnce();
+    m_handle = curl_multi_init();
+}
+
+HttpConnectionCache::~HttpConnectionCache()
+{
+    if (m_handle)
+        curl_multi_cleanup(static_cast<CURLM*>(m_handle));
+}
+
 HttpResponse performHttp(const HttpRequest& request)
 {
     initialiseCurlOnce();
@@ -124,11 +136,13 @@ HttpResponse performHttp(const HttpRequest& request)
     Exchange exchange {&request, &response};
 
     CURL* easy = curl_easy_init();
-    CURLM* multi = curl_multi_init();
+    // The multi handle holds the open connections: a cache's lives on, our own goes at the end.
+    const bool ownMulti = !request.connections || !request.connections->handle();
+    CURLM* multi = ownMulti ? curl_multi_init() : static_cast<CURLM*>(request.connections->handle());
     if (!easy || !multi) {
         if (easy)
             curl_easy_cleanup(easy);
-        if (multi)
+        if (multi && ownMulti)
             curl_multi_cleanup(multi);
         response.error = hresult::unexpected;
         response.errorText = "cannot create a transfer";
@@ -210,7 +224,8 @@ HttpResponse performHttp(const HttpRequest& request)
     }
     curl_multi_remove_handle(multi, easy);
     curl_easy_cleanup(easy);
-    curl_multi_cleanup(multi);
+    if (ownMulti)
+        curl_multi_cleanup(multi);
     return response;
 }
 

@@ -33,6 +33,7 @@ void InetTransfer::execute(const std::string& url, const std::string& method, Ch
             m_pump();
     };
     request.cancelled = [this] { return m_cancelRequested; };
+    request.connections = &m_connections;
     // The body goes to the sink as it arrives (the caller judges the status afterwards), or
     // is kept for getChunk.
     request.onBody = [&](std::string_view data) {
