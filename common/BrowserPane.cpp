@@ -4,6 +4,8 @@
 #include "pane_script.h"
 #include "program_start.h"
 
+#include <unistd.h>
+
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QVBoxLayout>
@@ -21,7 +23,10 @@
 class PanePage final : public QWebEnginePage
 {
 public:
-    PanePage(BrowserPane* pane) : QWebEnginePage(QWebEngineProfile::defaultProfile(), pane), m_pane(pane) {}
+    PanePage(BrowserPane* pane)
+        : QWebEnginePage(QWebEngineProfile::defaultProfile(), pane)
+        , m_pane(pane)
+    { }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
@@ -60,7 +65,10 @@ private:
 class PaneView final : public QWebEngineView
 {
 public:
-    PaneView(BrowserPane* pane) : QWebEngineView(pane), m_pane(pane) {}
+    PaneView(BrowserPane* pane)
+        : QWebEngineView(pane)
+        , m_pane(pane)
+    { }
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override
@@ -78,7 +86,23 @@ void BrowserPane::registerSchemes()
     local_pages::registerScheme();
 }
 
-BrowserPane::BrowserPane(QWidget* parent) : QWidget(parent)
+void BrowserPane::prepareEngine()
+{
+    // The engine's sandbox cannot run as root; the pages are the maker's own portal.
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // All panes of a program share one page process, as the panes of one window always did:
+    // a window of four panes then starts about as fast and as small as one bare view.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--renderer-process-limit")) {
+        flags += " --renderer-process-limit=1";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+    }
+    registerSchemes();
+}
+
+BrowserPane::BrowserPane(QWidget* parent)
+    : QWidget(parent)
 {
     local_pages::installHandler();
     m_view = new PaneView(this);
@@ -101,7 +125,7 @@ BrowserPane::BrowserPane(QWidget* parent) : QWidget(parent)
     connect(m_page, &QWebEnginePage::loadFinished, this, &BrowserPane::onLoadFinished);
     connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserPane::reportHistory);
     connect(m_page, &QWebEnginePage::newWindowRequested, this,
-            [this](QWebEngineNewWindowRequest& request) { onNewWindow(request.requestedUrl()); });
+        [this](QWebEngineNewWindowRequest& request) { onNewWindow(request.requestedUrl()); });
 }
 
 BrowserPane::~BrowserPane() = default;
@@ -110,16 +134,35 @@ void BrowserPane::Navigate(const QString& address)
 {
     m_navigated = true;
     const QString trimmed = address.trimmed();
-    const bool web = trimmed.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-                     trimmed.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    const bool web = trimmed.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+        || trimmed.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    QUrl url;
     if (web) {
-        m_page->load(QUrl(trimmed));
+        url = QUrl(trimmed);
+    } else {
+        // A local path built the programs' way; both separators are accepted.
+        QString path = trimmed;
+        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        url = local_pages::urlForPath(path);
+    }
+    // A pane nobody can see yet loads when it is first shown: every page costs the engine a
+    // process of its own, and a window starts faster with only the panes on screen loading.
+    if (!isVisible()) {
+        m_pendingUrl = url;
         return;
     }
-    // A local path built the programs' way; both separators are accepted.
-    QString path = trimmed;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    m_page->load(local_pages::urlForPath(path));
+    m_pendingUrl.clear();
+    m_page->load(url);
+}
+
+void BrowserPane::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_pendingUrl.isEmpty())
+        return;
+    const QUrl url = m_pendingUrl;
+    m_pendingUrl.clear();
+    m_page->load(url);
 }
 
 void BrowserPane::GoBack()
@@ -146,7 +189,9 @@ QString BrowserPane::LocationURL() const
 {
     if (!m_navigated)
         return {};
-    const QUrl url = m_page->url().isEmpty() ? m_page->requestedUrl() : m_page->url();
+    QUrl url = m_pendingUrl;
+    if (url.isEmpty())
+        url = m_page->url().isEmpty() ? m_page->requestedUrl() : m_page->url();
     const QString local = local_pages::pathForUrl(url);
     return local.isEmpty() ? url.toString() : local;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 class QWebEnginePage;
@@ -26,9 +27,12 @@ public:
 
     // Must run before the QApplication is created (the local page scheme).
     static void registerSchemes();
+    // What a program does before its QApplication: the scheme, and the engine's settings.
+    static void prepareEngine();
 
     // An "http://" address, or a local path: program folder + a relative path with "\" or
-    // "/" separators. Loading starts and the call returns at once.
+    // "/" separators. Loading starts and the call returns at once; a pane that is not on
+    // screen starts loading when it is first shown.
     void Navigate(const QString& address);
     void GoBack();
     void GoForward();
@@ -69,6 +73,9 @@ signals:
     // documents, which get no menu at all.
     void ContextMenu(const QPoint& globalPos, bool* showDefault);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     friend class PanePage;
     friend class PaneView;
@@ -85,4 +92,5 @@ private:
     bool m_navigated = false;
     bool m_htmlDocument = false;
     QString m_activeHref;
+    QUrl m_pendingUrl; // waits for the pane to be shown
 };

@@ -7,14 +7,9 @@
 #include <QApplication>
 #include <QTimer>
 
-#include <unistd.h>
-
 int main(int argc, char* argv[])
 {
-    // The engine's sandbox cannot run as root; the pages are the maker's own portal.
-    if (geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    BrowserPane::registerSchemes();
+    BrowserPane::prepareEngine();
     QApplication app(argc, argv);
     installQtMessageBox();
 

@@ -39,8 +39,12 @@ void saveScreenshotWhenLoaded(frmMain& window)
     };
     QObject::connect(window.WebBrowser1, &BrowserPane::DocumentComplete, &window,
         [&window, take](BrowserPane::BrowserObject browser, const QString&) {
-            if (browser == window.WebBrowser1->Application())
-                QTimer::singleShot(kSettleMs, &window, take);
+            if (browser != window.WebBrowser1->Application())
+                return;
+            // Told at once, so that a caller can time the start-up.
+            std::printf("library page complete\n");
+            std::fflush(stdout);
+            QTimer::singleShot(kSettleMs, &window, take);
         });
     // A page that never completes still gives a picture of what the user would see.
     QTimer::singleShot(kGiveUpMs, &window, take);

@@ -238,3 +238,24 @@ TEST_F(Pane, DocumentCommandsAndScriptsWhileSilent)
     EXPECT_TRUE(waitUntil([] { return QApplication::clipboard()->text() == QStringLiteral("copy me"); }));
     EXPECT_FALSE(pane.execCommand(QStringLiteral("bold")));
 }
+
+TEST_F(Pane, HiddenPaneLoadsWhenFirstShownAndTellsItsAddressMeanwhile)
+{
+    QWidget panel;
+    panel.resize(300, 200);
+    BrowserPane hidden(&panel);
+    Events events(hidden);
+    EXPECT_TRUE(hidden.LocationURL().isEmpty());
+    hidden.Navigate(q(sim.url("/two.html")));
+    hidden.Navigate(q(sim.url("/box")));
+    EXPECT_EQ(hidden.LocationURL(), q(sim.url("/box")));
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(events.topCompletes, 0);
+    EXPECT_TRUE(sim.server().requests().empty());
+
+    // Only the last address is loaded, once the panel comes on screen.
+    panel.show();
+    ASSERT_TRUE(waitUntil([&] { return events.topCompletes == 1; }));
+    EXPECT_EQ(hidden.LocationURL(), q(sim.url("/box")));
+    EXPECT_EQ(sim.server().requests(), std::vector<std::string> {"GET /box"});
+}

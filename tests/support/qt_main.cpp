@@ -6,16 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
-    // Chromium refuses to run as root with its sandbox on.
-    if (::geteuid() == 0)
-        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-    BrowserPane::registerSchemes();
+    // The engine as the programs set it up.
+    BrowserPane::prepareEngine();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
