@@ -1,6 +1,9 @@
 #include "portal_test_fixture.h"
 
+#include "FindUpdate.h"
+
 #include <QAction>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QTimer>
@@ -258,4 +261,39 @@ TEST_F(PortalWindow, TwoPinClicksReturnToNormalStacking)
     EXPECT_EQ(window->PicTopControl->toolTip(), QStringLiteral("置顶"));
     // The panes survived the re-created native window.
     EXPECT_EQ(window->WebBrowser1->LocationURL(), q(primary.url("/box")));
+}
+
+TEST_F(PortalWindow, UpdateCheckAndNoticeRunOnTheWindowsTimers)
+{
+    program.write("Setting.ini", "[UpdatePalloVersion]\r\nThisPalloVersion=2.0\r\n");
+    program.write("Renovo", "#!/bin/sh\necho \"$#\" > \"$(dirname \"$0\")/renovo-started.txt\"\n");
+    std::filesystem::permissions(program / "Renovo", std::filesystem::perms::owner_all);
+    primary.site().write("update/updatePallo.txt", "2.1\r\n");
+    primary.site().write("update/updatePalloNews.txt", gbk("修正了播放器的若干问题"));
+    auto window = loaded();
+
+    // Drive the check timer's tick: it runs once and leaves the server's files behind.
+    window->gengxinTime->setInterval(1);
+    ASSERT_TRUE(waitUntil([&] { return !window->gengxinTime->isActive(); }));
+    EXPECT_TRUE(program.exists("updatePallo.txt"));
+    EXPECT_TRUE(program.exists("updatePallonews.txt"));
+
+    window->FindUpdateTimer->setInterval(1);
+    FindUpdate* notice = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        notice = window->findChild<FindUpdate*>();
+        return notice && notice->isVisible();
+    }));
+    EXPECT_EQ(notice->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+        QStringLiteral("Tovanis网络电视 2.1 版发布了，是否进行升级？"));
+    EXPECT_EQ(notice->findChild<QLabel*>(QStringLiteral("Label20"))->text(), QStringLiteral("修正了播放器的若干问题"));
+
+    // Yes: the updater starts without arguments and the window closes through its unload.
+    notice->btnOK_Click();
+    ASSERT_TRUE(waitUntil([&] { return program.exists("renovo-started.txt"); }));
+    EXPECT_EQ(program.read("renovo-started.txt"), "0\n");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_NE(program.read("Setting.ini").find("ThisPalloVersion=2.1"), std::string::npos);
+    EXPECT_FALSE(program.exists("updatePallo.txt"));
+    EXPECT_FALSE(program.exists("updatePallonews.txt"));
 }
