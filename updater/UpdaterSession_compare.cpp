@@ -37,6 +37,9 @@ void UpdaterSession::CompareUpdateLists()
             const std::string url = platform::fileUrl(m_members.strUpdateUrl, entry.name);
             m_client.setUrl(url);
             m_client.execute(url, "HEAD");
+            // The window was closed under the request: no more requests, no question.
+            if (m_abandoned)
+                return;
             const std::string& header = m_client.getHeader();
             if (header.find("Not Found") != std::string::npos && header.find("404") != std::string::npos) {
                 m_view.setStatusText(texts::serverLostPrefix + entry.name + texts::serverLostSuffix);

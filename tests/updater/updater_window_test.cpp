@@ -300,3 +300,31 @@ TEST_F(UpdaterWindow, TheRunningProgramIsAskedAboutInARealQuestionBox)
     EXPECT_EQ(window.statusPanel->text(), text("共有 1 个更新 ，点【更新】开始更新..."));
     EXPECT_TRUE(window.cmdUpdate->isEnabled());
 }
+
+TEST_F(UpdaterWindow, ClosingTheWindowWhileSizesAreAskedEndsTheList)
+{
+    writeLocalList({});
+    writeServerList({{"a.dat", "1"}, {"b.dat", "1"}, {"c.dat", "1"}});
+    for (const char* name : {"a.dat", "b.dat", "c.dat"})
+        serve(name, name);
+    sim.rule("/update/files/b.dat", "hang");
+    frmUpdate window({});
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (window.lvUpdateList->topLevelItemCount() == 2 && window.session().intClient().stillExecuting())
+            window.close();
+    });
+    closer.start(10);
+    window.tmrGetUpdateList_Timer();
+    closer.stop();
+    sim.rule("/update/files/b.dat", "normal");
+
+    EXPECT_FALSE(window.isVisible());
+    const auto requests = sim.server().requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "HEAD /update/files/c.dat"), 0);
+    EXPECT_EQ(window.statusPanel->text(), text("正在获取更新列表，请稍候..."));
+    EXPECT_FALSE(window.cmdUpdate->isEnabled());
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
