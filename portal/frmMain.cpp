@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMovie>
+#include <QScreen>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -74,6 +75,9 @@ frmMain::frmMain(QWidget* parent)
     palette.setColor(QPalette::Window, QColor(0x20, 0x23, 0x29));
     setPalette(palette);
     resize(twips::toPixels(portal::kDesignClientWidthTwips), twips::toPixels(portal::kDesignClientHeightTwips));
+    // First shown centred on the screen.
+    if (const QScreen* where = screen())
+        move(where->availableGeometry().center() - rect().center());
 
     createContentArea();
     createTitleArea();

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -36,6 +37,8 @@ TEST_F(PortalWindow, StartsWithTheLibraryFromThePrimaryServerWhenItAnswers)
 {
     auto window = start(true);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Orvel影视盒"));
+    const QPoint offCentre = window->geometry().center() - window->screen()->availableGeometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 2);
     EXPECT_EQ(window->BoxTitle->text(), QStringLiteral("Orvel影视盒-高清影库"));
     EXPECT_NE(window->FindTVLink->text(), "OK");
     // The start cover is up until the library page is complete.
