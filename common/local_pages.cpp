@@ -43,20 +43,19 @@ QString pathForUrl(const QUrl& url)
 QByteArray contentTypeFor(const QString& path, const QByteArray& head)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    static const QHash<QString, QByteArray> assets = {
-        {QStringLiteral("gif"), "image/gif"},        {QStringLiteral("png"), "image/png"},
-        {QStringLiteral("jpg"), "image/jpeg"},       {QStringLiteral("jpeg"), "image/jpeg"},
-        {QStringLiteral("bmp"), "image/bmp"},        {QStringLiteral("ico"), "image/x-icon"},
-        {QStringLiteral("svg"), "image/svg+xml"},    {QStringLiteral("css"), "text/css"},
-        {QStringLiteral("js"), "text/javascript"},   {QStringLiteral("swf"), "application/x-shockwave-flash"},
-        {QStringLiteral("json"), "application/json"}};
+    static const QHash<QString, QByteArray> assets = {{QStringLiteral("gif"), "image/gif"},
+        {QStringLiteral("png"), "image/png"}, {QStringLiteral("jpg"), "image/jpeg"},
+        {QStringLiteral("jpeg"), "image/jpeg"}, {QStringLiteral("bmp"), "image/bmp"},
+        {QStringLiteral("ico"), "image/x-icon"}, {QStringLiteral("svg"), "image/svg+xml"},
+        {QStringLiteral("css"), "text/css"}, {QStringLiteral("js"), "text/javascript"},
+        {QStringLiteral("swf"), "application/x-shockwave-flash"}, {QStringLiteral("json"), "application/json"}};
     if (const auto found = assets.constFind(suffix); found != assets.constEnd())
         return found.value();
     // A byte-order mark or a charset declared in the page's head wins; otherwise GBK.
     if (head.startsWith("\xEF\xBB\xBF") || head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"))
         return "text/html";
-    static const QRegularExpression declared(QStringLiteral("<meta[^>]*charset\\s*=\\s*[\"']?[A-Za-z0-9_\\-]+"),
-                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression declared(
+        QStringLiteral("<meta[^>]*charset\\s*=\\s*[\"']?[A-Za-z0-9_\\-]+"), QRegularExpression::CaseInsensitiveOption);
     if (declared.match(QString::fromLatin1(head)).hasMatch())
         return "text/html";
     return "text/html;charset=gbk";

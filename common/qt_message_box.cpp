@@ -9,7 +9,7 @@ void installQtMessageBox()
 {
     message_box::setHandler([](const std::string& caption, const std::string& text) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-                        QMessageBox::Ok, QApplication::activeWindow());
+            QMessageBox::Ok, QApplication::activeWindow());
         box.exec();
     });
 }
