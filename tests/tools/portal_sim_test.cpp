@@ -38,6 +38,17 @@ TEST(PortalSimProgram, ServesTheShippedSiteAndAnswersUnknownPathsWith404)
     EXPECT_EQ(news.header("Content-Type"), "text/plain");
 
     EXPECT_EQ(get(sim.url("/update/updatePallo.txt")).status, 503);
+
+    // The update tree offers every file its list names.
+    const auto list = get(sim.url("/update/files/UpdList.xml")).body;
+    ASSERT_NE(list.find("<RunApp>Pallomar.exe</RunApp>"), std::string::npos);
+    for (std::size_t at = list.find("Name=\""); at != std::string::npos; at = list.find("Name=\"", at + 1)) {
+        std::string name = list.substr(at + 6, list.find('"', at + 6) - at - 6);
+        for (char& c : name)
+            if (c == '\\')
+                c = '/';
+        EXPECT_EQ(get(sim.url("/update/files/" + name)).status, 200) << name;
+    }
     const auto missing = get(sim.url("/no/such/page"));
     EXPECT_EQ(missing.status, 404);
     EXPECT_NE(missing.body.find("<h1>Not Found</h1>"), std::string::npos);
