@@ -163,6 +163,47 @@ TEST_F(PortalChannels, FilmLinksOpenInThePlayerBehindThePlayCover)
     EXPECT_TRUE(window->Timer1->isActive());
 }
 
+TEST_F(PortalChannels, WindowsWithoutALinkAddressAndMenuPagesOpenOutsideOnly)
+{
+    TempFolder browser;
+    browser.write("browser", "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
+    std::filesystem::permissions(browser / "browser", std::filesystem::perms::owner_all);
+    ScopedEnv browserVariable("BROWSER", (browser / "browser").string());
+    auto window = start(true);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+
+    // A script's window, opened from a button: outside, and the window stays as it is.
+    evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('script').click(); 1"));
+    ASSERT_TRUE(waitUntil([&] { return browser.exists("opened.txt"); }));
+    EXPECT_FALSE(window->Picture1->isHidden());
+    EXPECT_TRUE(window->Picture3->isHidden());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_TRUE(window->play_load_Pic->isHidden());
+
+    window->TovanTv->trigger();
+    window->QvodOnline->trigger();
+    window->guestbooks->trigger();
+    const std::string expected = primary.url("/news/today.html") + "\n" + primary.url("") + "\n" + mirror.url("") + "\n"
+        + primary.url("/guestbook") + "\n";
+    EXPECT_TRUE(waitUntil([&] { return browser.read("opened.txt") == expected; })) << browser.read("opened.txt");
+    EXPECT_EQ(window->WebBrowser1->LocationURL(), q(primary.url("/box")));
+
+    // The current channel's button is disabled: a click on it does nothing.
+    primary.server().clearRequests();
+    const QPointF inside(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, window->Picture6->mapToGlobal(inside), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, window->Picture6->mapToGlobal(inside), Qt::LeftButton,
+        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window->Picture6, &press);
+    QApplication::sendEvent(window->Picture6, &release);
+    EXPECT_TRUE(window->ProgressPic->isHidden());
+    // The same click on an enabled channel button switches.
+    QApplication::sendEvent(window->Picture2, &press);
+    QApplication::sendEvent(window->Picture2, &release);
+    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser1->LocationURL() == q(primary.url("/webtv")); }));
+}
+
 TEST_F(PortalChannels, ViewToggleAlwaysDoesWhatItsImageSays)
 {
     auto window = start(true);

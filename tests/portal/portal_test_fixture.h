@@ -51,6 +51,7 @@ public:
                       "<a id='film' href='/play/TOVAN/film3.html' target='_blank'>film</a>"
                       "<a id='partner' href='/play/qu74/film2.html' target='_blank'>partner</a>"
                       "<a id='out' href='/news/today.html' target='_blank'>news</a>"
+                      "<button id='script' onclick=\"window.open('/news/today.html')\">script</button>"
                       "<input id='field'><p id='text'>copy me</p></body></html>");
             sim->site().write("webtv.html", "<html><body>" + who + " webtv</body></html>");
             sim->site().write("play/TOVAN/film3.html", "<html><body>film three</body></html>");
