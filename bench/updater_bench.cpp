@@ -137,14 +137,23 @@ int runCommand(const std::vector<std::string>& args)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// curl fetching the files one after another: one curl process per file, and one curl
-// process fetching all of them over one connection.
-double curlSeconds(const std::string& base, int files, bool oneProcess)
+enum class CurlRoad { ProcessPerFile, OneProcess, OneProcessWithHeads };
+
+// curl fetching the files one after another: one curl process per file; one curl process
+// fetching all of them over one connection; and one process making the updater's requests
+// (a HEAD of every file, then a GET of every file).
+double curlSeconds(const std::string& base, int files, CurlRoad road)
 {
     TempFolder folder;
     const auto start = Clock::now();
-    if (oneProcess) {
+    if (road != CurlRoad::ProcessPerFile) {
         std::vector<std::string> args {"curl", "-sSf"};
+        if (road == CurlRoad::OneProcessWithHeads) {
+            args.push_back("-I");
+            for (int i = 0; i < files; ++i)
+                args.insert(args.end(), {"-o", "/dev/null", base + "f" + std::to_string(i) + ".dat"});
+            args.insert(args.end(), {"--next", "-sSf"});
+        }
         for (int i = 0; i < files; ++i) {
             const std::string name = "f" + std::to_string(i) + ".dat";
             args.insert(args.end(), {"-o", (folder / name).string(), base + name});
@@ -263,6 +272,7 @@ int main(int argc, char** argv)
         std::vector<double> updating;
         std::vector<double> curlEach;
         std::vector<double> curlOne;
+        std::vector<double> curlHeads;
         std::vector<double> updaterCpu;
         std::vector<double> curlOneCpu;
         for (int run = 0; run < runs; ++run) {
@@ -273,9 +283,10 @@ int main(int argc, char** argv)
             listing.push_back(times.listSeconds);
             updating.push_back(times.updateSeconds);
             const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
-            curlOne.push_back(curlSeconds(base, files, true));
+            curlOne.push_back(curlSeconds(base, files, CurlRoad::OneProcess));
             curlOneCpu.push_back(cpuSeconds(RUSAGE_CHILDREN) - childrenBefore);
-            curlEach.push_back(curlSeconds(base, files, false));
+            curlEach.push_back(curlSeconds(base, files, CurlRoad::ProcessPerFile));
+            curlHeads.push_back(curlSeconds(base, files, CurlRoad::OneProcessWithHeads));
         }
         std::printf("%d files of %lld MB, median of %d runs:\n", files, sizeMb, runs);
         std::printf("  updater (list, HEADs, GETs, replacement) %8.3f s\n", median(updater));
@@ -283,6 +294,8 @@ int main(int argc, char** argv)
         std::printf("    of which GETs and replacement          %8.3f s\n", median(updating));
         std::printf("  curl, one process for all files          %8.3f s  (updater / curl = %.2f)\n", median(curlOne),
             median(updater) / median(curlOne));
+        std::printf("  curl, one process, HEADs then GETs       %8.3f s  (updater / curl = %.2f)\n", median(curlHeads),
+            median(updater) / median(curlHeads));
         std::printf(
             "  processor time: updater %.3f s, curl one process %.3f s\n", median(updaterCpu), median(curlOneCpu));
         std::printf("  curl, one process per file               %8.3f s  (updater / curl = %.2f)\n", median(curlEach),

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -42,14 +43,17 @@ UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
     Outcome outcome;
     modPublic::MakeDirectory(m_folder + "/" + modPublic::GetFolderPart(name, "\\"));
     const std::string temporary = temporaryPath(name);
+    // Declared before the file, so it outlives it.
+    std::vector<char> buffer(std::size_t {1} << 16);
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(temporary.c_str(), "wb"));
     if (!file) {
         outcome.writeFailed = true;
         outcome.writeError = std::strerror(errno);
         return outcome;
     }
-    // A larger buffer than stdio's own keeps the writes few without holding the body.
-    std::setvbuf(file.get(), nullptr, _IOFBF, 1 << 16);
+    // A larger buffer than stdio's own keeps the writes few without holding the body (the
+    // C library ignores the size unless it is given the buffer itself).
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
 
     long long received = 0;
     // The whole exchange has no time limit here, as a large file on a slow line needs; a
