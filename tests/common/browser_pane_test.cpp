@@ -1,5 +1,6 @@
 #include "BrowserPane.h"
 #include "pane_test_util.h"
+#include "recording_browser.h"
 #include "sim_server.h"
 
 #include <QApplication>
@@ -152,10 +153,7 @@ TEST_F(Pane, BeforeNavigateSeesEveryNavigationWithTheExactAddressAndCanCancel)
 
 TEST_F(Pane, NewWindowsOpenInTheChosenPaneOrInTheSystemBrowser)
 {
-    TempFolder folder;
-    folder.write("browser", "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
-    std::filesystem::permissions(folder / "browser", std::filesystem::perms::owner_all);
-    ScopedEnv browser("BROWSER", (folder / "browser").string());
+    RecordingBrowser browser;
 
     BrowserPane player;
     player.resize(300, 200);
@@ -177,8 +175,8 @@ TEST_F(Pane, NewWindowsOpenInTheChosenPaneOrInTheSystemBrowser)
 
     takeIntoPlayer = false;
     evaluate(pane, QStringLiteral("document.getElementById('out').click(); 1"));
-    ASSERT_TRUE(waitUntil([&] { return folder.exists("opened.txt"); }));
-    EXPECT_EQ(folder.read("opened.txt"), sim.url("/news.html") + "\n");
+    ASSERT_TRUE(waitUntil([&] { return browser.openedAny(); }));
+    EXPECT_EQ(browser.opened(), sim.url("/news.html") + "\n");
     EXPECT_EQ(pane.LocationURL(), q(sim.url("/box")));
 
     // A link without an address has no href to report.

@@ -1,5 +1,6 @@
 #include "pane_test_util.h"
 #include "portal_test_fixture.h"
+#include "recording_browser.h"
 
 #include <QAction>
 #include <QMenu>
@@ -129,10 +130,7 @@ TEST_F(PortalChannels, AMissingAnimationIsReportedAndThePageStillLoads)
 
 TEST_F(PortalChannels, FilmLinksOpenInThePlayerBehindThePlayCover)
 {
-    TempFolder browser;
-    browser.write("browser", "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
-    std::filesystem::permissions(browser / "browser", std::filesystem::perms::owner_all);
-    ScopedEnv browserVariable("BROWSER", (browser / "browser").string());
+    RecordingBrowser browser;
 
     auto window = start(true);
     ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
@@ -155,8 +153,8 @@ TEST_F(PortalChannels, FilmLinksOpenInThePlayerBehindThePlayCover)
     window->BFQ_YSKpic_Click();
     ASSERT_FALSE(window->Picture1->isHidden());
     evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('out').click(); 1"));
-    ASSERT_TRUE(waitUntil([&] { return browser.exists("opened.txt"); }));
-    EXPECT_EQ(browser.read("opened.txt"), primary.url("/news/today.html") + "\n");
+    ASSERT_TRUE(waitUntil([&] { return browser.openedAny(); }));
+    EXPECT_EQ(browser.opened(), primary.url("/news/today.html") + "\n");
     EXPECT_EQ(window->WebBrowser2->LocationURL(), q(primary.url("/play/TOVAN/film3.html")));
     EXPECT_TRUE(window->Picture1->isHidden());
     EXPECT_FALSE(window->play_load_Pic->isHidden());
@@ -165,16 +163,13 @@ TEST_F(PortalChannels, FilmLinksOpenInThePlayerBehindThePlayCover)
 
 TEST_F(PortalChannels, WindowsWithoutALinkAddressAndMenuPagesOpenOutsideOnly)
 {
-    TempFolder browser;
-    browser.write("browser", "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
-    std::filesystem::permissions(browser / "browser", std::filesystem::perms::owner_all);
-    ScopedEnv browserVariable("BROWSER", (browser / "browser").string());
+    RecordingBrowser browser;
     auto window = start(true);
     ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
 
     // A script's window, opened from a button: outside, and the window stays as it is.
     evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('script').click(); 1"));
-    ASSERT_TRUE(waitUntil([&] { return browser.exists("opened.txt"); }));
+    ASSERT_TRUE(waitUntil([&] { return browser.openedAny(); }));
     EXPECT_FALSE(window->Picture1->isHidden());
     EXPECT_TRUE(window->Picture3->isHidden());
     EXPECT_FALSE(window->Timer1->isActive());
@@ -185,7 +180,7 @@ TEST_F(PortalChannels, WindowsWithoutALinkAddressAndMenuPagesOpenOutsideOnly)
     window->guestbooks->trigger();
     const std::string expected = primary.url("/news/today.html") + "\n" + primary.url("") + "\n" + mirror.url("") + "\n"
         + primary.url("/guestbook") + "\n";
-    EXPECT_TRUE(waitUntil([&] { return browser.read("opened.txt") == expected; })) << browser.read("opened.txt");
+    EXPECT_TRUE(waitUntil([&] { return browser.opened() == expected; })) << browser.opened();
     EXPECT_EQ(window->WebBrowser1->LocationURL(), q(primary.url("/box")));
 
     // The current channel's button is disabled: a click on it does nothing.

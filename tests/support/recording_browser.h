@@ -1,0 +1,26 @@
+#pragma once
+
+#include "temp_folder.h"
+
+#include <filesystem>
+#include <string>
+
+// Stands in for the system's web browser while it lives: every address opened goes on a line
+// of its own in opened(), in order.
+class RecordingBrowser
+{
+public:
+    RecordingBrowser()
+        : m_variable("BROWSER", (m_folder / "browser").string())
+    {
+        m_folder.write("browser", "#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
+        std::filesystem::permissions(m_folder / "browser", std::filesystem::perms::owner_all);
+    }
+
+    bool openedAny() const { return m_folder.exists("opened.txt"); }
+    std::string opened() const { return m_folder.read("opened.txt"); }
+
+private:
+    TempFolder m_folder;
+    ScopedEnv m_variable;
+};
