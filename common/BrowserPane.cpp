@@ -8,6 +8,7 @@
 
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
@@ -160,9 +161,15 @@ void BrowserPane::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (m_pendingUrl.isEmpty())
         return;
-    const QUrl url = m_pendingUrl;
-    m_pendingUrl.clear();
-    m_page->load(url);
+    // Load once control is back in the event loop: a navigation that comes with the showing
+    // (a link opened into this pane) replaces the waiting address instead of racing it.
+    QTimer::singleShot(0, this, [this] {
+        if (m_pendingUrl.isEmpty() || !isVisible())
+            return;
+        const QUrl url = m_pendingUrl;
+        m_pendingUrl.clear();
+        m_page->load(url);
+    });
 }
 
 void BrowserPane::GoBack()
