@@ -6,6 +6,7 @@
 #include "qt_message_box.h"
 #include "twips.h"
 #include "update_check.h"
+#include "update_notice.h"
 
 #include <QAction>
 #include <QLabel>
@@ -238,6 +239,8 @@ void frmMain::createMenus()
     });
     connect(boxmovie, &QAction::triggered, this, [this] { switchChannel(portal::Channel::HdLibrary); });
     connect(qvodmovie, &QAction::triggered, this, [this] { switchChannel(portal::Channel::QvodLibrary); });
+    // "在线更新" starts the updater by hand, as the notice does when the user accepts it.
+    connect(updata, &QAction::triggered, this, [] { update_notice::startUpdater(); });
     connect(exitItem, &QAction::triggered, this, &QWidget::close);
 }
 

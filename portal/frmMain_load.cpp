@@ -6,7 +6,7 @@
 #include "portal_layout.h"
 #include "program_folder.h"
 #include "twips.h"
-#include "update_shell_names.h"
+#include "update_notice.h"
 
 #include <QCloseEvent>
 #include <QListWidget>
@@ -118,14 +118,7 @@ void frmMain::Form_Unload()
         TimeAdControl->stop();
     }
 
-    const UpdateShellNames& names = updateShellNames(Shell::Portal);
-    const std::string version = localUpdateFile(names.checkVersionFile);
-    if (platform::fileExists(version)) {
-        platform::removeFile(version);
-        const std::string news = localUpdateFile(names.checkNewsFile);
-        if (platform::fileExists(news))
-            platform::removeFile(news);
-    }
+    update_notice::removeLocalFiles(Shell::Portal);
 }
 
 void frmMain::Timer1_Timer()

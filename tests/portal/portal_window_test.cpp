@@ -268,11 +268,20 @@ TEST_F(PortalWindow, TwoPinClicksReturnToNormalStacking)
     EXPECT_EQ(window->WebBrowser1->LocationURL(), q(primary.url("/box")));
 }
 
+TEST_F(PortalWindow, OnlineUpdateItemStartsTheUpdaterAndKeepsTheWindow)
+{
+    installUpdater();
+    auto window = loaded();
+    window->updata->trigger();
+    ASSERT_TRUE(waitUntil([&] { return program.exists("renovo-started.txt"); }));
+    EXPECT_EQ(program.read("renovo-started.txt"), "0\n");
+    EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(PortalWindow, UpdateCheckAndNoticeRunOnTheWindowsTimers)
 {
     program.write("Setting.ini", "[UpdatePalloVersion]\r\nThisPalloVersion=2.0\r\n");
-    program.write("Renovo", "#!/bin/sh\necho \"$#\" > \"$(dirname \"$0\")/renovo-started.txt\"\n");
-    std::filesystem::permissions(program / "Renovo", std::filesystem::perms::owner_all);
+    installUpdater();
     primary.site().write("update/updatePallo.txt", "2.1\r\n");
     primary.site().write("update/updatePalloNews.txt", gbk("修正了播放器的若干问题"));
     auto window = loaded();
