@@ -12,9 +12,11 @@
 #include <QApplication>
 #include <QDate>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -327,4 +329,25 @@ TEST_F(UpdaterWindow, ClosingTheWindowWhileSizesAreAskedEndsTheList)
     EXPECT_EQ(window.statusPanel->text(), text("正在获取更新列表，请稍候..."));
     EXPECT_FALSE(window.cmdUpdate->isEnabled());
     EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(UpdaterWindow, TheDefaultSkinDressesTheWindow)
+{
+    const std::string programFolder = TEST_PROGRAM_FOLDER;
+    const QPalette before = QApplication::palette();
+    frmUpdate window(
+        [&] { return skin_engine::attach(programFolder, programFolder + "/skin/白色简约.she", std::string()); });
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    const QImage image = window.grab().toImage();
+    const QPoint statusBar = window.sbUpdateInfo->geometry().center();
+    const QPoint listArea = window.lvUpdateList->geometry().center();
+    const QColor statusColour = image.pixelColor(statusBar.x(), window.sbUpdateInfo->geometry().bottom() - 2);
+    const QColor listColour = image.pixelColor(listArea);
+    qApp->setStyleSheet(QString());
+    QApplication::setPalette(before);
+
+    EXPECT_EQ(statusColour, QColor(0xED, 0xF0, 0xF4));
+    EXPECT_EQ(listColour, QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_TRUE(messages.empty());
 }
