@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -92,7 +93,14 @@ UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
 bool UpdateEngine::replace(const std::string& name)
 {
     const std::string temporary = temporaryPath(name);
-    const bool replaced = std::rename(temporary.c_str(), targetPath(name).c_str()) == 0;
+    const std::string target = targetPath(name);
+    // The new file keeps the permissions of the one it replaces, so that an updated program
+    // can still be started.
+    std::error_code ec;
+    const std::filesystem::file_status old = std::filesystem::status(target, ec);
+    if (!ec && std::filesystem::exists(old))
+        std::filesystem::permissions(temporary, old.permissions(), ec);
+    const bool replaced = std::rename(temporary.c_str(), target.c_str()) == 0;
     if (!replaced)
         platform::removeFile(temporary);
     return replaced;

@@ -101,6 +101,26 @@ TEST_F(Update, TheExitButtonStartsTheUpdatedProgramOnlyWhenOneWasFound)
     EXPECT_FALSE(quiet->members().strRunAppPath.size());
 }
 
+TEST_F(Update, AnUpdatedProgramCanStillBeStarted)
+{
+    folder.write("Starter", "#!/bin/sh\necho old > \"$(dirname \"$0\")/started.txt\"\n");
+    std::filesystem::permissions(folder / "Starter", std::filesystem::perms::owner_all);
+    writeLocalList({{"Starter", "1"}});
+    writeServerList({{"Starter", "2"}}, "Starter.exe");
+    serve("Starter", "#!/bin/sh\necho new > \"$(dirname \"$0\")/started.txt\"\n");
+
+    auto session = start(view);
+    ASSERT_EQ(view.rows.size(), 1u);
+    session->cmdUpdate_Click();
+    EXPECT_EQ(view.status, "更新完成！");
+    // The new file keeps the old one's permissions, so the exit button starts the new program.
+    EXPECT_EQ(std::filesystem::status(folder / "Starter").permissions(), std::filesystem::perms::owner_all);
+    session->cmdFinish_Click();
+    for (int i = 0; i < 200 && folder.read("started.txt").empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    EXPECT_EQ(folder.read("started.txt"), "new\n");
+}
+
 // A server that misbehaves on the download, after having answered the list and HEAD well.
 class FailingServer : public UpdaterFixture
 {
