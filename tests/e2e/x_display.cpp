@@ -1,0 +1,80 @@
+#include "x_display.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+std::string findInPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "/usr/bin:/bin");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const std::filesystem::path candidate = std::filesystem::path(folder) / program;
+        std::error_code ec;
+        if (!folder.empty() && std::filesystem::is_regular_file(candidate, ec))
+            return candidate.string();
+    }
+    return {};
+}
+
+XDisplay::XDisplay()
+{
+    const std::string xvfb = findInPath("Xvfb");
+    if (xvfb.empty() || findInPath("xdotool").empty())
+        return;
+    // Xvfb picks a free display itself and writes its number to standard output once it
+    // accepts connections.
+    m_server = std::make_unique<ChildProcess>(
+        xvfb, std::vector<std::string> {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    const std::string number = m_server->started() ? m_server->readLine(15000) : std::string();
+    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
+        m_name = ":" + number;
+}
+
+std::optional<std::vector<std::string>> XDisplay::xdotool(const std::vector<std::string>& args) const
+{
+    std::vector<std::string> command {"DISPLAY=" + m_name, findInPath("xdotool")};
+    command.insert(command.end(), args.begin(), args.end());
+    ChildProcess tool("/usr/bin/env", command);
+    std::vector<std::string> lines;
+    for (std::string line = tool.readLine(); !line.empty(); line = tool.readLine())
+        lines.push_back(line);
+    if (tool.wait(10000) != 0)
+        return std::nullopt;
+    return lines;
+}
+
+std::optional<std::string> XDisplay::findWindow(const std::string& caption) const
+{
+    // xdotool matches a regular expression; the anchors make it the whole caption.
+    const auto windows = xdotool({"search", "--onlyvisible", "--name", "^" + caption + "$"});
+    if (!windows || windows->empty())
+        return std::nullopt;
+    return windows->front();
+}
+
+std::optional<std::pair<int, int>> XDisplay::size(const std::string& window) const
+{
+    const auto lines = xdotool({"getwindowgeometry", "--shell", window});
+    if (!lines)
+        return std::nullopt;
+    int width = -1;
+    int height = -1;
+    for (const std::string& line : *lines) {
+        if (line.rfind("WIDTH=", 0) == 0)
+            width = std::atoi(line.c_str() + 6);
+        else if (line.rfind("HEIGHT=", 0) == 0)
+            height = std::atoi(line.c_str() + 7);
+    }
+    if (width <= 0 || height <= 0)
+        return std::nullopt;
+    return std::make_pair(width, height);
+}
+
+bool XDisplay::click(const std::string& window, int x, int y) const
+{
+    return xdotool(
+        {"mousemove", "--window", window, std::to_string(x), std::to_string(y), "sleep", "0.1", "click", "1"})
+        .has_value();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "child_process.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The full path of a program found in $PATH, or "" when it is not installed.
+std::string findInPath(const std::string& program);
+
+// A private X server (Xvfb on the first free display) for programs that a test drives with
+// real input through xdotool. The server ends with the object.
+class XDisplay
+{
+public:
+    XDisplay();
+
+    bool running() const { return !m_name.empty(); }
+    // ":N", the value for DISPLAY.
+    const std::string& name() const { return m_name; }
+
+    // The first visible window whose caption matches exactly, or nothing.
+    std::optional<std::string> findWindow(const std::string& caption) const;
+    // Width and height of a window, or nothing when it is gone.
+    std::optional<std::pair<int, int>> size(const std::string& window) const;
+    // A real left click: the pointer moves to (x, y) of the window, rests, presses and releases.
+    bool click(const std::string& window, int x, int y) const;
+
+private:
+    // Runs xdotool on this display; its output lines, or nothing when it failed.
+    std::optional<std::vector<std::string>> xdotool(const std::vector<std::string>& args) const;
+
+    std::unique_ptr<ChildProcess> m_server;
+    std::string m_name;
+};
