@@ -90,16 +90,42 @@ UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
     return outcome;
 }
 
+namespace {
+
+// A file the system can run: a program or a script.
+bool isProgramFile(const std::string& path)
+{
+    char head[4] = {};
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return false;
+    const std::size_t n = std::fread(head, 1, sizeof head, file.get());
+    return (n == 4
+               && std::memcmp(head,
+                      "\x7f"
+                      "ELF",
+                      4)
+                   == 0)
+        || (n >= 2 && head[0] == '#' && head[1] == '!');
+}
+
+} // namespace
+
 bool UpdateEngine::replace(const std::string& name)
 {
     const std::string temporary = temporaryPath(name);
     const std::string target = targetPath(name);
     // The new file keeps the permissions of the one it replaces, so that an updated program
-    // can still be started.
+    // can still be started; a program new to the installation is made executable.
     std::error_code ec;
     const std::filesystem::file_status old = std::filesystem::status(target, ec);
     if (!ec && std::filesystem::exists(old))
         std::filesystem::permissions(temporary, old.permissions(), ec);
+    else if (isProgramFile(temporary))
+        std::filesystem::permissions(temporary,
+            std::filesystem::perms::owner_exec | std::filesystem::perms::group_exec
+                | std::filesystem::perms::others_exec,
+            std::filesystem::perm_options::add, ec);
     const bool replaced = std::rename(temporary.c_str(), target.c_str()) == 0;
     if (!replaced)
         platform::removeFile(temporary);

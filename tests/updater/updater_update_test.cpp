@@ -106,15 +106,23 @@ TEST_F(Update, AnUpdatedProgramCanStillBeStarted)
     folder.write("Starter", "#!/bin/sh\necho old > \"$(dirname \"$0\")/started.txt\"\n");
     std::filesystem::permissions(folder / "Starter", std::filesystem::perms::owner_all);
     writeLocalList({{"Starter", "1"}});
-    writeServerList({{"Starter", "2"}}, "Starter.exe");
+    writeServerList({{"Starter", "2"}, {"bin\\Helper", "1"}, {"bin\\notes.txt", "1"}}, "Starter.exe");
     serve("Starter", "#!/bin/sh\necho new > \"$(dirname \"$0\")/started.txt\"\n");
+    serve("bin\\Helper",
+        "\x7f"
+        "ELF and the rest of a program");
+    serve("bin\\notes.txt", "#not a script, only a note");
 
     auto session = start(view);
-    ASSERT_EQ(view.rows.size(), 1u);
+    ASSERT_EQ(view.rows.size(), 3u);
     session->cmdUpdate_Click();
     EXPECT_EQ(view.status, "更新完成！");
     // The new file keeps the old one's permissions, so the exit button starts the new program.
     EXPECT_EQ(std::filesystem::status(folder / "Starter").permissions(), std::filesystem::perms::owner_all);
+    // A program new to the installation can be run; other new files cannot.
+    const auto exec = std::filesystem::perms::owner_exec;
+    EXPECT_EQ(std::filesystem::status(folder / "bin/Helper").permissions() & exec, exec);
+    EXPECT_EQ(std::filesystem::status(folder / "bin/notes.txt").permissions() & exec, std::filesystem::perms::none);
     session->cmdFinish_Click();
     for (int i = 0; i < 200 && folder.read("started.txt").empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
