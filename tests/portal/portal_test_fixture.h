@@ -95,7 +95,10 @@ public:
     // A stand-in updater that notes in "renovo-started.txt" how many arguments it got.
     void installUpdater() const
     {
-        program.write("Renovo", "#!/bin/sh\necho \"$#\" > \"$(dirname \"$0\")/renovo-started.txt\"\n");
+        // Written aside and moved into place, so that the file never shows half written.
+        program.write("Renovo",
+            "#!/bin/sh\nhere=$(dirname \"$0\")\n"
+            "echo \"$#\" > \"$here/.started\" && mv \"$here/.started\" \"$here/renovo-started.txt\"\n");
         std::filesystem::permissions(program / "Renovo", std::filesystem::perms::owner_all);
     }
 

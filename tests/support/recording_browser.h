@@ -17,7 +17,12 @@ public:
         std::filesystem::permissions(m_folder / "browser", std::filesystem::perms::owner_all);
     }
 
-    bool openedAny() const { return m_folder.exists("opened.txt"); }
+    // The shell creates the file before it writes the line: wait for a whole line.
+    bool openedAny() const
+    {
+        const std::string text = opened();
+        return !text.empty() && text.back() == '\n';
+    }
     std::string opened() const { return m_folder.read("opened.txt"); }
 
 private:
