@@ -9,6 +9,7 @@
 #include "updater_texts.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
@@ -20,6 +21,10 @@ int main(int argc, char** argv)
     frmUpdate window([folder] { return skin_engine::attach(folder, folder + updater_texts::skinFile, std::string()); });
     if (!window.Form_Load())
         return 1;
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
+    // Started by a shell that has just closed: take the input at once.
+    window.activateWindow();
     return app.exec();
 }

@@ -86,18 +86,6 @@ protected:
         return std::count(all.begin(), all.end(), request);
     }
 
-    // Clicks at `at` in the window until `happened` holds; a button that is still disabled
-    // ignores the click, so a later one finds it ready.
-    bool clickUntil(const std::string& window, QPoint at, const std::function<bool()>& happened)
-    {
-        for (int attempt = 0; attempt < 40; ++attempt) {
-            display.click(window, at.x(), at.y());
-            if (waitUntil(happened, 500))
-                return true;
-        }
-        return false;
-    }
-
     // The server of the updater's base address, apart from the portal servers.
     SimServer updates;
     XDisplay display;
@@ -166,9 +154,21 @@ TEST_F(UpdateRoad, AcceptedNoticeUpdatesTheFilesAndTheExitButtonRestartsTheShell
     // The update button: every listed file that changed comes from the update server.
     ASSERT_TRUE(waitUntil([&] { return program.exists("NewUpdList.xml"); }, 20000))
         << "the updater fetched the server's list";
-    ASSERT_TRUE(clickUntil(*updaterWindow, updateButton(*size), [&] {
-        return updateServerGot("GET /update/files/Pallomar");
-    })) << "a click on the update button starts the downloads";
+    // Once the sizes of the three changed files are known the list is on screen; one click,
+    // the user's first in that window, starts the downloads.
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return updateServerGot("HEAD /update/files/Pallomar")
+                && updateServerGot("HEAD /update/files/html/loading.html")
+                && updateServerGot("HEAD /update/files/html/news/today.html");
+        },
+        20000))
+        << "the updater asked the size of every changed file: "
+        << ::testing::PrintToString(updates.server().requests());
+    waitUntil([] { return false; }, 700);
+    display.click(*updaterWindow, updateButton(*size).x(), updateButton(*size).y());
+    ASSERT_TRUE(waitUntil([&] { return updateServerGot("GET /update/files/Pallomar"); }, 10000))
+        << "the first click on the update button starts the downloads";
     ASSERT_TRUE(waitUntil(
         [&] { return !program.exists("NewUpdList.xml") && program.read("UpdList.xml") == serverList; }, 30000))
         << "the server's list became the local one";
@@ -185,9 +185,9 @@ TEST_F(UpdateRoad, AcceptedNoticeUpdatesTheFilesAndTheExitButtonRestartsTheShell
 
     // The exit button: the updater ends and starts the updated shell.
     const long libraryLoads = primaryRequests("GET /box");
-    ASSERT_TRUE(clickUntil(*updaterWindow, exitButton(*size), [&] {
-        return !program_processes::alive(updater.front());
-    })) << "a click on the exit button ends the updater";
+    display.click(*updaterWindow, exitButton(*size).x(), exitButton(*size).y());
+    ASSERT_TRUE(waitUntil([&] { return !program_processes::alive(updater.front()); }, 10000))
+        << "a click on the exit button ends the updater";
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
     std::vector<int> shell;
     ASSERT_TRUE(waitUntil([&] { return !(shell = program_processes::running(program / "Pallomar")).empty(); }, 15000))

@@ -84,6 +84,22 @@ TEST_F(ButtonWindow, MouseClickOnTheButtonRaisesClick)
     EXPECT_EQ(first->grab().toImage().pixelColor(10, 1), toQColor(fromColorRef(0xCEF3FF)));
 }
 
+TEST_F(ButtonWindow, FirstClickOnAnInactiveWindowIsAClick)
+{
+    QWidget other;
+    other.resize(50, 50);
+    other.show();
+    activate(&other);
+    ASSERT_FALSE(window->isActiveWindow());
+
+    QSignalSpy clicks(first, &ccXPButton::Click);
+    mouse(first, QEvent::MouseMove, QPoint(5, 6));
+    mouse(first, QEvent::MouseButtonPress, QPoint(5, 6));
+    mouse(first, QEvent::MouseButtonRelease, QPoint(5, 6));
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(waitUntil([this] { return window->isActiveWindow(); }));
+}
+
 TEST_F(ButtonWindow, PressMoveOffAndReleaseIsNoClick)
 {
     QSignalSpy clicks(first, &ccXPButton::Click);

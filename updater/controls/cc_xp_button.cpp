@@ -233,6 +233,13 @@ void ccXPButton::leaveEvent(QEvent* event)
 
 void ccXPButton::mousePressEvent(QMouseEvent* event)
 {
+    // A press on an inactive window activates it before the press counts, as a click on a
+    // window always does on the programs' home platform: the first click on a freshly started
+    // updater is a click, not only a wake-up.
+    if (!m_behaviour.isParentActive()) {
+        window()->activateWindow();
+        apply(m_behaviour.parentActivation(true));
+    }
     apply(m_behaviour.mouseDown(toMouseButton(event->button())));
 }
 
