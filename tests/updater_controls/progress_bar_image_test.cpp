@@ -197,16 +197,16 @@ TEST(ProgressBarWidget, ValueRedrawsAtOnceOtherPropertiesAtTheNextRedraw)
     EXPECT_EQ(shown.pixelColor(5, 1), kOuterGrey);
 }
 
-TEST(ProgressBarWidget, OffscreenPictureGrowsButNeverShrinks)
+TEST(ProgressBarWidget, OffscreenPictureIsMadeAnewOnlyWhenTheControlOutgrowsIt)
 {
     XP_ProgressBar bar;
     bar.resize(100, 20);
     bar.show(); // from now on every resize is seen at once
     EXPECT_EQ(bar.offscreenSize(), QSize(100, 20));
-    bar.resize(200, 15);
-    EXPECT_EQ(bar.offscreenSize(), QSize(200, 20));
-    bar.resize(60, 10);
-    EXPECT_EQ(bar.offscreenSize(), QSize(200, 20));
+    bar.resize(200, 15); // wider: a new picture of exactly the new size
+    EXPECT_EQ(bar.offscreenSize(), QSize(200, 15));
+    bar.resize(60, 10); // smaller: the larger picture stays
+    EXPECT_EQ(bar.offscreenSize(), QSize(200, 15));
     bar.setValue(100);
     EXPECT_EQ(bar.picture().size(), QSize(60, 10));
     EXPECT_EQ(bar.picture().pixelColor(59, 9), kDark);
@@ -218,6 +218,9 @@ TEST(ProgressBarWidget, OffscreenPictureGrowsButNeverShrinks)
     painter.end();
     EXPECT_EQ(target.pixelColor(4, 4), QColor(Qt::blue));
     EXPECT_EQ(target.pixelColor(5, 5), kDark);
+
+    bar.resize(60, 40); // taller only: the new picture takes the new width too, not the old
+    EXPECT_EQ(bar.offscreenSize(), QSize(60, 40));
 }
 
 TEST(ProgressBarWidget, CornersAreCutFromTheShape)

@@ -59,10 +59,11 @@ void XP_ProgressBar::ensureOffscreen()
     const QSize need = size();
     if (need.width() <= 0 || need.height() <= 0)
         return;
-    // A picture is only made anew when the control has grown beyond it.
+    // A picture is only made anew when the control has grown beyond it, and then at exactly
+    // the control's new size.
     if (!m_offscreen.isNull() && m_offscreen.width() >= need.width() && m_offscreen.height() >= need.height())
         return;
-    m_offscreen = QImage(need.expandedTo(m_offscreen.size()), QImage::Format_RGB32);
+    m_offscreen = QImage(need, QImage::Format_RGB32);
     m_offscreen.fill(Qt::white);
 }
 

@@ -26,7 +26,8 @@ class QPainter;
 // Setting Value or ShowText redraws at once; the other properties show at the next redraw.
 //
 // All drawing goes to an off-screen picture of at least the control's size, which is copied to
-// the screen in one step; the picture grows with the control and never shrinks.
+// the screen in one step; the picture never shrinks, and when the control grows beyond it in
+// either direction it is made anew at the control's new size.
 class XP_ProgressBar final : public QWidget
 {
     Q_OBJECT
@@ -68,7 +69,7 @@ public:
 
     // The control as last drawn, at its current size (null at zero size).
     QImage picture() const;
-    // Size of the off-screen picture, which only grows.
+    // Size of the off-screen picture: made anew at the control's size when the control outgrows it.
     QSize offscreenSize() const { return m_offscreen.size(); }
 
     // Saved settings: values equal to their defaults are left out; missing ones read as defaults.
