@@ -68,6 +68,9 @@ void UpdaterSession::tmrGetUpdateList_Timer()
     const bool fetched = modPublic::DownloadServerList(
         m_client, m_members.strUpdateUrl, m_members.strLocalListFile, m_members.strServerListFile);
     if (m_abandoned) {
+        // The window was closed under the fetch (the exit button has removed the list once
+        // already): a list that no one will compare must not stay behind.
+        platform::removeFile(folderPath(m_members.strServerListFile));
         m_busy = false;
         return;
     }

@@ -269,6 +269,33 @@ TEST_F(UpdaterWindow, ClosingTheWindowDuringTheUpdatePutsNothingInPlace)
     EXPECT_TRUE(messages.empty()) << messages.front();
 }
 
+TEST_F(UpdaterWindow, TheExitButtonWhileTheListIsFetchedLeavesNoServerList)
+{
+    writeLocalList({{"a.dat", "1"}});
+    writeServerList({{"a.dat", "2"}});
+    serve("a.dat", "a");
+    sim.rule("/update/files/UpdList.xml", "hang");
+    frmUpdate window({});
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    QTimer exiter;
+    QObject::connect(&exiter, &QTimer::timeout, [&] {
+        if (window.isVisible() && window.session().intClient().stillExecuting()) {
+            click(window.cmdFinish);
+            // The server answers again: nothing fetched for the closed window may stay behind.
+            sim.rule("/update/files/UpdList.xml", "normal");
+        }
+    });
+    exiter.start(10);
+    window.tmrGetUpdateList_Timer();
+    exiter.stop();
+
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(folder.exists("NewUpdList.xml"));
+    EXPECT_FALSE(folder.exists("a.dat")) << "nothing was updated";
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
 TEST_F(UpdaterWindow, TheRunningProgramIsAskedAboutInARealQuestionBox)
 {
     const std::string name = "RenovoWindowRunApp" + std::to_string(::getpid());
