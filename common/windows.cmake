@@ -12,3 +12,8 @@ target_sources(common_windows PRIVATE
     pane_script.h)
 target_sources(common_windows PRIVATE
     FindUpdate.cpp FindUpdate.h find_update.qrc)
+target_sources(common_windows PRIVATE
+    ad_popup_parts.cpp ad_popup_parts.h
+    frmRightBottom.cpp frmRightBottom.h
+    frmUnload.cpp frmUnload.h
+    ad_control_run.cpp ad_control_run.h)

@@ -253,6 +253,7 @@ void frmMain::createTimers()
     connect(FindUpdateTimer, &QTimer::timeout, this, [this] { showUpdateNoticeWhenFlagged(*this); });
     connect(gengxinTime, &QTimer::timeout, this, [this] { runUpdateCheck(*this); });
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    connect(TimeAdControl, &QTimer::timeout, this, &frmMain::TimeAdControl_Timer);
     // The update notice may come any time from the window's creation on.
     FindUpdateTimer->start();
 }

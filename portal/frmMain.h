@@ -14,6 +14,7 @@
 #include <functional>
 
 class ExitAdvert;
+class frmRightBottom;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -102,8 +103,12 @@ public:
     bool pinFlag() const { return m_pinned; }
     QMovie* progressMovie() const { return m_progressMovie; }
 
+    // The corner advertisement pop-up the ad-control run showed, while it is open.
+    frmRightBottom* cornerPopup() const;
+
     // Handlers
     void Timer1_Timer();
+    void TimeAdControl_Timer();
     void PicTopControl_Click();
     void PicTopControl_MouseMove();
     void BFQ_YSKpic_Click();
@@ -157,6 +162,7 @@ private:
     RemoteFetch m_fetch;
     UpdateFields m_updateFields;
     ExitAdvert* m_exitAdvert = nullptr;
+    QPointer<QWidget> m_cornerPopup;
     MenuOpener m_openMenu;
     QMovie* m_progressMovie = nullptr;
     QLabel* m_progressView = nullptr;

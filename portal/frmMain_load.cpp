@@ -1,8 +1,10 @@
 // Start-up, shutdown, layout and pin-on-top of the main window.
 #include "frmMain.h"
 
+#include "ad_control_run.h"
 #include "exit_advert.h"
 #include "file_util.h"
+#include "frmRightBottom.h"
 #include "portal_layout.h"
 #include "program_folder.h"
 #include "twips.h"
@@ -128,6 +130,17 @@ void frmMain::Timer1_Timer()
     Picture1->hide();
     Picture3->show();
     BFQ_YSKpic->showImage(&Picture5[1]);
+}
+
+void frmMain::TimeAdControl_Timer()
+{
+    // The pop-up is a window of its own: it outlives this one and deletes itself on closing.
+    m_cornerPopup = runAdControl(Shell::Portal, m_fetch, *Label3Holder, *List1, *TimeAdControl);
+}
+
+frmRightBottom* frmMain::cornerPopup() const
+{
+    return qobject_cast<frmRightBottom*>(m_cornerPopup.data());
 }
 
 void frmMain::PicTopControl_Click()

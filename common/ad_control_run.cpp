@@ -1,0 +1,35 @@
+#include "ad_control_run.h"
+
+#include "ad_control.h"
+#include "frmRightBottom.h"
+#include "program_folder.h"
+#include "text_holder.h"
+
+#include <QListWidget>
+#include <QTimer>
+
+frmRightBottom* runAdControl(
+    Shell shell, RemoteFetch& fetch, TextHolder& label3, QListWidget& list1, QTimer& timeAdControl)
+{
+    fetch.FetchAdControl(label3);
+    const std::vector<std::string> read = ad_control::keepLocalCopyAndReadItems(
+        label3.text(), platform::programFolder(), adShellNames(shell).localCopy);
+    timeAdControl.stop();
+    for (const std::string& item : read)
+        list1.addItem(QString::fromStdString(item));
+    const std::vector<std::string> items = listItems(list1);
+    if (!ad_control::showsCornerPopup(items))
+        return nullptr;
+    frmRightBottom* popup = showCornerPopup(shell, items);
+    timeAdControl.stop();
+    return popup;
+}
+
+std::vector<std::string> listItems(const QListWidget& list1)
+{
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(list1.count()));
+    for (int i = 0; i < list1.count(); ++i)
+        items.push_back(list1.item(i)->text().toStdString());
+    return items;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "remote_fetch.h"
+
+#include <string>
+#include <vector>
+
+class QListWidget;
+class QTimer;
+class TextHolder;
+class frmRightBottom;
+
+// The advertisement control run, the one tick of a main window's TimeAdControl: fetches the
+// control file into Label3, keeps its local copy under "bin", stops TimeAdControl, appends
+// the copy's items to List1 and shows the corner pop-up when item 0 is exactly "on". Every
+// step runs even when an earlier one failed. Returns the corner pop-up shown, or nullptr.
+frmRightBottom* runAdControl(
+    Shell shell, RemoteFetch& fetch, TextHolder& label3, QListWidget& list1, QTimer& timeAdControl);
+
+// The items of List1, position 0 first, as the pop-ups read them.
+std::vector<std::string> listItems(const QListWidget& list1);
