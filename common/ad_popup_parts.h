@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ad_control.h"
+#include "twips.h"
 
 #include <QLabel>
 #include <QRect>
@@ -13,7 +14,7 @@ class QScreen;
 // screen as their loads measure it.
 namespace ad_popup {
 
-constexpr double twipsPerPixel = 15;
+constexpr double twipsPerPixel = twips::kPerPixel;
 
 // Twips to the nearest pixel.
 int pixels(double twips);

@@ -7,6 +7,7 @@ target_link_libraries(common_windows
     PRIVATE project_warnings project_qt_options)
 target_sources(common_windows PRIVATE
     qt_message_box.cpp qt_message_box.h
+    twips.h
     BrowserPane.cpp BrowserPane.h
     local_pages.cpp local_pages.h
     pane_script.h)
