@@ -8,7 +8,6 @@
 
 #include <QContextMenuEvent>
 #include <QFileInfo>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
@@ -131,45 +130,38 @@ BrowserPane::BrowserPane(QWidget* parent)
 
 BrowserPane::~BrowserPane() = default;
 
+QUrl BrowserPane::urlFor(const QString& address)
+{
+    const QString trimmed = address.trimmed();
+    if (trimmed.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
+        || trimmed.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        return QUrl(trimmed);
+    // A local path built the programs' way; both separators are accepted.
+    QString path = trimmed;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return local_pages::urlForPath(path);
+}
+
 void BrowserPane::Navigate(const QString& address)
 {
     m_navigated = true;
-    const QString trimmed = address.trimmed();
-    const bool web = trimmed.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-        || trimmed.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-    QUrl url;
-    if (web) {
-        url = QUrl(trimmed);
-    } else {
-        // A local path built the programs' way; both separators are accepted.
-        QString path = trimmed;
-        path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        url = local_pages::urlForPath(path);
-    }
-    // A pane nobody can see yet loads when it is first shown: every page costs the engine a
-    // process of its own, and a window starts faster with only the panes on screen loading.
-    if (!isVisible()) {
-        m_pendingUrl = url;
-        return;
-    }
-    m_pendingUrl.clear();
-    m_page->load(url);
+    m_deferredUrl.clear();
+    m_page->load(urlFor(address));
 }
 
-void BrowserPane::showEvent(QShowEvent* event)
+void BrowserPane::NavigateDeferred(const QString& address)
 {
-    QWidget::showEvent(event);
-    if (m_pendingUrl.isEmpty())
+    m_navigated = true;
+    m_deferredUrl = urlFor(address);
+}
+
+void BrowserPane::startDeferredNavigation()
+{
+    if (m_deferredUrl.isEmpty())
         return;
-    // Load once control is back in the event loop: a navigation that comes with the showing
-    // (a link opened into this pane) replaces the waiting address instead of racing it.
-    QTimer::singleShot(0, this, [this] {
-        if (m_pendingUrl.isEmpty() || !isVisible())
-            return;
-        const QUrl url = m_pendingUrl;
-        m_pendingUrl.clear();
-        m_page->load(url);
-    });
+    const QUrl url = m_deferredUrl;
+    m_deferredUrl.clear();
+    m_page->load(url);
 }
 
 void BrowserPane::GoBack()
@@ -196,7 +188,7 @@ QString BrowserPane::LocationURL() const
 {
     if (!m_navigated)
         return {};
-    QUrl url = m_pendingUrl;
+    QUrl url = m_deferredUrl;
     if (url.isEmpty())
         url = m_page->url().isEmpty() ? m_page->requestedUrl() : m_page->url();
     const QString local = local_pages::pathForUrl(url);
@@ -260,11 +252,15 @@ void BrowserPane::reportHistory()
 
 bool BrowserPane::onNavigationRequest(const QUrl& url, bool isMainFrame)
 {
-    if (isMainFrame)
-        m_htmlDocument = false; // until the new document reports its kind
     const QString local = local_pages::pathForUrl(url);
     bool cancel = false;
     emit BeforeNavigate2(local.isEmpty() ? url.toString() : local, &cancel);
+    if (!cancel && isMainFrame) {
+        // A new document: its kind is unknown until it reports it, and no element of it has
+        // been activated yet, so a later new-window request is not judged by an old link.
+        m_htmlDocument = false;
+        m_activeHref.clear();
+    }
     return !cancel;
 }
 

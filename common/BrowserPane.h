@@ -31,9 +31,14 @@ public:
     static void prepareEngine();
 
     // An "http://" address, or a local path: program folder + a relative path with "\" or
-    // "/" separators. Loading starts and the call returns at once; a pane that is not on
-    // screen starts loading when it is first shown.
+    // "/" separators. Loading starts and the call returns at once, whether the pane is on
+    // screen or not.
     void Navigate(const QString& address);
+    // For a pane's first page at start-up, when another pane's page matters more: the
+    // address becomes the pane's location at once, and loading starts at
+    // startDeferredNavigation(). A Navigate in between replaces it.
+    void NavigateDeferred(const QString& address);
+    void startDeferredNavigation();
     void GoBack();
     void GoForward();
     void Refresh();
@@ -45,8 +50,8 @@ public:
     BrowserObject Application() const;
 
     // Document operations.
-    // The "href" of the element the user last activated (resolved address); a null text
-    // when that element has no href.
+    // The "href" of the element the user last activated in the current document (resolved
+    // address); a null text when that element has no href or none was activated yet.
     QString activeElementHref() const { return m_activeHref; }
     // True while the current document is an HTML document (not an image or plug-in).
     bool hasHtmlDocument() const { return m_htmlDocument; }
@@ -73,9 +78,6 @@ signals:
     // documents, which get no menu at all.
     void ContextMenu(const QPoint& globalPos, bool* showDefault);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     friend class PanePage;
     friend class PaneView;
@@ -85,6 +87,7 @@ private:
     bool onNavigationRequest(const QUrl& url, bool isMainFrame);
     void onNewWindow(const QUrl& url);
     bool onContextMenu(const QPoint& globalPos);
+    static QUrl urlFor(const QString& address);
 
     QWebEngineView* m_view = nullptr;
     PanePage* m_page = nullptr;
@@ -92,5 +95,5 @@ private:
     bool m_navigated = false;
     bool m_htmlDocument = false;
     QString m_activeHref;
-    QUrl m_pendingUrl; // waits for the pane to be shown
+    QUrl m_deferredUrl;
 };

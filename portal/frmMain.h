@@ -150,6 +150,9 @@ private:
     void Form_Unload();
     void showContextMenu(QMenu* menu, const QPoint& globalPos, bool* showDefault);
     void startProgressAnimation();
+    // Starts the start-up pages of the player pane and the play cover.
+    void loadHiddenPanes();
+    static constexpr int kHiddenPagesLatestMs = 3000;
 
     // Placing one panel with its browser, as the layout gives it for the current size.
     void placeStartCover();

@@ -49,6 +49,7 @@ void frmMain::WebBrowser1_DocumentComplete(BrowserPane::BrowserObject browser)
         Picture1->show();
         // The library pane lies above the player pane, so the library is what is seen now.
         BFQ_YSKpic->showImage(&Picture5[0]);
+        loadHiddenPanes();
     }
     ProgressPic->hide();
     ProgressTimer = false;

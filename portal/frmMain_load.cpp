@@ -66,13 +66,16 @@ void frmMain::Form_Load()
     });
     guarded([&] {
         if (WebBrowser2->LocationURL().isEmpty())
-            WebBrowser2->Navigate(localPage("\\html\\Playloading.html"));
+            WebBrowser2->NavigateDeferred(localPage("\\html\\Playloading.html"));
     });
     guarded([&] {
         WebBrowser1->setSilent(true);
         WebBrowser2->setSilent(true);
     });
-    guarded([&] { play_load_Web->Navigate(localPage("\\html\\loading.html")); });
+    guarded([&] { play_load_Web->NavigateDeferred(localPage("\\html\\loading.html")); });
+    // The hidden panes' pages load once the library page is complete, so that the page the
+    // user waits for has the engine to itself; at the latest after a few seconds.
+    guarded([&] { QTimer::singleShot(kHiddenPagesLatestMs, this, &frmMain::loadHiddenPanes); });
     guarded([&] {
         placeLibraryPane();
         Picture1->show();
@@ -87,6 +90,12 @@ void frmMain::Form_Load()
     // The progress strip is measured in pixels throughout.
     guarded([&] { gengxinTime->start(); });
     guarded([&] { Picture6->setEnabled(false); });
+}
+
+void frmMain::loadHiddenPanes()
+{
+    WebBrowser2->startDeferredNavigation();
+    play_load_Web->startDeferredNavigation();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

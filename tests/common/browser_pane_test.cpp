@@ -194,6 +194,15 @@ TEST_F(Pane, NewWindowsOpenInTheChosenPaneOrInTheSystemBrowser)
         QStringLiteral("document.getElementById('bare').dispatchEvent(new MouseEvent('mousedown', "
                        "{bubbles: true})); 1"));
     EXPECT_TRUE(waitUntil([&] { return pane.activeElementHref().isNull(); }));
+
+    // A new document forgets the link pressed in the old one, so a later window opened by a
+    // script is not taken for that link.
+    evaluate(pane,
+        QStringLiteral("document.getElementById('film').dispatchEvent(new MouseEvent('mousedown', "
+                       "{bubbles: true})); 1"));
+    ASSERT_TRUE(waitUntil([&] { return pane.activeElementHref() == q(sim.url("/play/TOVAN/a.html")); }));
+    ASSERT_TRUE(loadAndWait(q(sim.url("/two.html")), events));
+    EXPECT_TRUE(pane.activeElementHref().isNull());
 }
 
 TEST_F(Pane, ContextMenuHookOnlyForHtmlDocuments)
@@ -247,34 +256,38 @@ TEST_F(Pane, DocumentCommandsAndScriptsWhileSilent)
     EXPECT_FALSE(pane.execCommand(QStringLiteral("bold")));
 }
 
-TEST_F(Pane, HiddenPaneLoadsWhenFirstShownAndTellsItsAddressMeanwhile)
+TEST_F(Pane, HiddenPaneLoadsAtOnceAndDeferredStartUpPagesWaitUntilStarted)
 {
     QWidget panel;
     panel.resize(300, 200);
     BrowserPane hidden(&panel);
     Events events(hidden);
     EXPECT_TRUE(hidden.LocationURL().isEmpty());
-    hidden.Navigate(q(sim.url("/two.html")));
-    hidden.Navigate(q(sim.url("/box")));
-    EXPECT_EQ(hidden.LocationURL(), q(sim.url("/box")));
-    waitUntil([] { return false; }, 300);
-    EXPECT_EQ(events.topCompletes, 0);
-    EXPECT_TRUE(sim.server().requests().empty());
 
-    // Only the last address is loaded, once the panel comes on screen.
-    panel.show();
+    // A pane nobody sees loads what it is told, at once.
+    hidden.Navigate(q(sim.url("/box")));
     ASSERT_TRUE(waitUntil([&] { return events.topCompletes == 1; }));
+    EXPECT_FALSE(panel.isVisible());
     EXPECT_EQ(hidden.LocationURL(), q(sim.url("/box")));
     EXPECT_EQ(pageRequests(), std::vector<std::string> {"GET /box"});
 
-    // A page opened into the pane as it comes on screen wins over the waiting address.
-    panel.hide();
-    hidden.Navigate(q(sim.url("/framed.html")));
+    // A deferred start-up page is the location at once but loads only when started...
     sim.server().clearRequests();
-    panel.show();
-    hidden.Navigate(q(sim.url("/two.html")));
-    ASSERT_TRUE(waitUntil([&] { return events.topCompletes == 2; }));
-    waitUntil([] { return false; }, 300);
+    hidden.NavigateDeferred(q(sim.url("/two.html")));
     EXPECT_EQ(hidden.LocationURL(), q(sim.url("/two.html")));
+    waitUntil([] { return false; }, 300);
+    EXPECT_TRUE(pageRequests().empty());
+    hidden.startDeferredNavigation();
+    ASSERT_TRUE(waitUntil([&] { return events.topCompletes == 2; }));
     EXPECT_EQ(pageRequests(), std::vector<std::string> {"GET /two.html"});
+
+    // ...and a navigation in between replaces it for good.
+    sim.server().clearRequests();
+    hidden.NavigateDeferred(q(sim.url("/framed.html")));
+    hidden.Navigate(q(sim.url("/box")));
+    hidden.startDeferredNavigation();
+    ASSERT_TRUE(waitUntil([&] { return events.topCompletes == 3; }));
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(hidden.LocationURL(), q(sim.url("/box")));
+    EXPECT_EQ(pageRequests(), std::vector<std::string> {"GET /box"});
 }

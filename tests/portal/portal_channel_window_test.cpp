@@ -105,18 +105,57 @@ TEST_F(PortalChannels, QvodLibraryAsksItsPrimaryFirstThenFallsBackAfterTheProbe)
 
 TEST_F(PortalChannels, LiveTvEmptiesThePlayerAndEverySwitchReturnsToTheLibrary)
 {
+    // A film page that keeps asking its server, as a playing film does.
+    primary.site().write("play/TOVAN/film3.html",
+        "<html><body>film three<script>setInterval(function () { fetch('/play/TOVAN/tick'); }, 50);"
+        "</script></body></html>");
     auto window = start(true);
     ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
     evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('film').click(); 1"));
     ASSERT_TRUE(
         waitUntil([&] { return window->WebBrowser2->LocationURL() == q(primary.url("/play/TOVAN/film3.html")); }));
     EXPECT_TRUE(window->Picture1->isHidden());
+    const auto ticks = [&] {
+        const auto asked = primary.server().requests();
+        return std::count(asked.begin(), asked.end(), "GET /play/TOVAN/tick");
+    };
+    ASSERT_TRUE(waitUntil([&] { return ticks() > 0; }));
 
     window->switchChannel(Channel::LiveTv);
     EXPECT_FALSE(window->Picture1->isHidden());
     EXPECT_TRUE(window->Picture3->isHidden());
     EXPECT_EQ(window->BFQ_YSKpic->shownImage(), &window->Picture5[0]);
-    EXPECT_TRUE(waitUntil([&] { return window->WebBrowser2->LocationURL() == q(local("/html/Playloading.html")); }));
+    // The player pane, now out of sight, really shows the empty player page: the film is gone.
+    EXPECT_TRUE(waitForPlayerPage(*window));
+    EXPECT_EQ(
+        evaluate(*window->WebBrowser2, QStringLiteral("document.body.innerText.indexOf('film three')")).toInt(), -1);
+    primary.server().clearRequests();
+    waitUntil([] { return false; }, 400);
+    EXPECT_EQ(ticks(), 0);
+}
+
+TEST_F(PortalChannels, PlayCoverTimerDuringTheQvodProbeLeavesTheLibraryLoading)
+{
+    auto window = start(true, false);
+    ASSERT_TRUE(waitForTopPage(*window, primary.url("/box")));
+    evaluate(*window->WebBrowser1, QStringLiteral("document.getElementById('film').click(); 1"));
+    ASSERT_TRUE(
+        waitUntil([&] { return window->WebBrowser2->LocationURL() == q(primary.url("/play/TOVAN/film3.html")); }));
+    ASSERT_TRUE(window->Timer1->isActive());
+
+    // The play cover's time runs out while the probe's message is on screen: the player view
+    // comes back over the library, which must load its fallback page all the same.
+    whileMessageShows = [&] { window->Timer1_Timer(); };
+    backup.server().clearRequests();
+    window->switchChannel(Channel::QvodLibrary);
+    ASSERT_EQ(messages, std::vector<std::string> {"连接网络失败！"});
+    EXPECT_TRUE(window->Picture1->isHidden());
+    EXPECT_TRUE(waitUntil([&] {
+        const auto asked = backup.server().requests();
+        return std::find(asked.begin(), asked.end(), "GET /box") != asked.end();
+    }));
+    EXPECT_TRUE(waitUntil([&] { return window->ProgressPic->isHidden(); }));
+    EXPECT_EQ(window->WebBrowser1->LocationURL(), q(backup.url("/box")));
 }
 
 TEST_F(PortalChannels, AMissingAnimationIsReportedAndThePageStillLoads)

@@ -14,6 +14,7 @@
 #include <QWebEnginePage>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,8 +42,11 @@ public:
         for (const char* data : {"html", "Images"})
             fs::copy(fs::path(TEST_PROGRAM_FOLDER) / data, program / data, fs::copy_options::recursive);
         platform::overrideProgramFolder(program.str());
-        m_oldHandler = message_box::setHandler(
-            [this](const std::string&, const std::string& text) { messages.push_back(text); });
+        m_oldHandler = message_box::setHandler([this](const std::string&, const std::string& text) {
+            messages.push_back(text);
+            if (whileMessageShows)
+                whileMessageShows();
+        });
         for (SimServer* sim : {&primary, &mirror, &backup}) {
             const std::string who = sim == &primary ? "primary" : sim == &mirror ? "mirror" : "backup";
             sim->site().write("box.html",
@@ -120,6 +124,8 @@ public:
     SimServer backup;
     RecordingExitAdvert exitAdvert;
     std::vector<std::string> messages;
+    // Runs while a message box is open, as timers would.
+    std::function<void()> whileMessageShows;
     std::vector<QMenu*> openedMenus;
 
 private:
