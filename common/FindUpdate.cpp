@@ -167,3 +167,11 @@ FindUpdate* showUpdateNoticeWhenFlagged(UpdateHost& host)
     notice->raise();
     return notice;
 }
+
+void closeUpdateNotices(QWidget* owner)
+{
+    if (!owner)
+        return;
+    for (FindUpdate* notice : owner->findChildren<FindUpdate*>(QString(), Qt::FindDirectChildrenOnly))
+        notice->close();
+}

@@ -50,3 +50,7 @@ private:
 // flag, shows the notice (creating it when needed) with the main window as owner and clears
 // the flag. Returns the notice shown, or nullptr.
 FindUpdate* showUpdateNoticeWhenFlagged(UpdateHost& host);
+
+// The notice belongs to its main window: the main window's unload closes it, so that no
+// answer, by button or by timer, runs after the user has quit.
+void closeUpdateNotices(QWidget* owner);

@@ -180,11 +180,9 @@ std::vector<std::string> keepLocalCopyAndReadItems(
     const std::string& holderText, const std::string& programFolder, const char* localCopy)
 {
     const std::string path = platform::joinPath(programFolder, localCopy);
+    // An installation without its "bin" folder still keeps its local copy.
     std::error_code ec;
-    // Writing would go through a temporary file beside the target: without its folder there
-    // is no local copy at all, and nothing to read.
-    if (!std::filesystem::is_directory(std::filesystem::path(path).parent_path(), ec))
-        return {};
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     platform::writeFileReplacing(path, platform::utf8ToAnsi(holderText) + "\r\n");
     const std::optional<std::string> bytes = platform::readWholeFile(path);
     if (!bytes)

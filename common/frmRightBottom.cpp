@@ -19,6 +19,9 @@ frmRightBottom::frmRightBottom(Shell shell, std::vector<std::string> items)
     setObjectName(QString::fromUtf8(names.cornerWindow));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // A window of its own like any other: the program lives on while it is open, even after
+    // the main window has closed (a tool window would not count).
+    setAttribute(Qt::WA_QuitOnClose, true);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setAutoFillBackground(true);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));

@@ -17,7 +17,7 @@ std::string ReadSetting(const std::string& section, const std::string& key, cons
 {
     const std::string ansiSection = platform::utf8ToAnsi(section);
     const std::string ansiKey = platform::utf8ToAnsi(key);
-    std::array<char, 144> buffer {};
+    std::array<char, kReadSettingMaxChars + 1> buffer {};
     const std::size_t count = platform::getPrivateProfileString(
         ansiSection.c_str(), ansiKey.c_str(), "", buffer.data(), buffer.size(), settings_file::path());
     if (count == 0) {

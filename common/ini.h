@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -7,6 +8,9 @@
 // program folder. Every value lives in "Setting.ini" in the program folder, in the ANSI
 // code page; values in memory are UTF-8.
 namespace ini {
+
+// The longest value ReadSetting gives back; longer stored values read cut.
+inline constexpr std::size_t kReadSettingMaxChars = 143;
 
 // The program folder with exactly one trailing separator.
 std::string ProgramFolder();

@@ -6,6 +6,7 @@
 #include "program_folder.h"
 #include "program_start.h"
 #include "update_shell_names.h"
+#include "version_number.h"
 
 namespace update_notice {
 namespace {
@@ -45,10 +46,13 @@ void accept(Shell shell, const std::string& transferVersion)
 {
     const UpdateShellNames& names = updateShellNames(shell);
     startUpdater();
-    ini::WriteSetting(names.settingsSection, names.settingsKey, "");
     const std::string versionFile = localUpdateFile(names.noticeVersionFile);
     if (platform::fileExists(versionFile)) {
-        ini::WriteSetting(names.settingsSection, names.settingsKey, transferVersion);
+        // An empty version would count as 0 and offer the same update on every run: only a
+        // real version replaces the installed one.
+        const std::string recorded = version_number::recordable(transferVersion, ini::kReadSettingMaxChars);
+        if (!recorded.empty())
+            ini::WriteSetting(names.settingsSection, names.settingsKey, recorded);
         platform::removeFile(versionFile);
         platform::removeFile(localUpdateFile(names.noticeNewsFileGone));
     }

@@ -19,8 +19,8 @@ std::string news(Shell shell);
 bool startUpdater();
 
 // Yes, or no answer in time: starts the updater, records `transferVersion` as installed
-// when the local version file is still there (an empty entry otherwise), and deletes both
-// local files.
+// when the local version file is still there, and deletes both local files. The installed
+// entry is never emptied: without a version it keeps what it had.
 void accept(Shell shell, const std::string& transferVersion);
 
 // No: deletes both local files; the installed version stays, so the next run asks again.

@@ -1,6 +1,8 @@
 #include "version_number.h"
 
 #include <charconv>
+#include <iterator>
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -93,7 +95,8 @@ Reading read(std::string_view text)
         const long long leadingZeros = static_cast<long long>(digits.find_first_not_of('0'));
         const long long magnitude = static_cast<long long>(digits.size()) - leadingZeros - pointShift + exponent;
         if (magnitude > 0)
-            return {0.0, true};
+            return {
+                negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity(), true};
         return {};
     }
     (void)end;
@@ -102,11 +105,23 @@ Reading read(std::string_view text)
 
 bool serverIsNewer(std::string_view installed, std::string_view server)
 {
-    const Reading mine = read(installed);
-    const Reading theirs = read(server);
-    if (mine.overflow || theirs.overflow)
-        return true;
-    return mine.value < theirs.value;
+    return read(installed).value < read(server).value;
+}
+
+std::string recordable(std::string_view version, std::size_t maxChars)
+{
+    std::string text;
+    for (char c : version)
+        if (c != '\r' && c != '\n')
+            text.push_back(c);
+    if (text.size() <= maxChars)
+        return text;
+    const Reading number = read(text);
+    if (number.overflow)
+        return number.value > 0 ? "1e999" : "-1e999";
+    char shortest[32];
+    const auto [end, error] = std::to_chars(std::begin(shortest), std::end(shortest), number.value);
+    return error == std::errc() ? std::string(shortest, end) : std::string();
 }
 
 } // namespace version_number

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 // Version numbers as the shells compare them: the leading decimal number of a text, read
@@ -8,8 +10,8 @@ namespace version_number {
 
 struct Reading
 {
+    // A number too large for a double reads as an infinity of its sign.
     double value = 0.0;
-    // The text holds a number too large for a double; `value` is then meaningless.
     bool overflow = false;
 };
 
@@ -20,8 +22,13 @@ struct Reading
 Reading read(std::string_view text);
 
 // Whether the server's version calls for an update: its number is larger than the
-// installed one's, or one of the two cannot be represented (such a comparison is taken as
-// "newer", so a broken number never hides an update).
+// installed one's. Numbers too large for a double compare as infinities, so a server that
+// announces one is offered once and, once recorded, never again.
 bool serverIsNewer(std::string_view installed, std::string_view server);
+
+// The text to record as the installed version so that it reads back as the same number:
+// line breaks removed (a stored value is one line), and a text longer than `maxChars`
+// (which would read back cut) replaced by the shortest decimal text of its number.
+std::string recordable(std::string_view version, std::size_t maxChars);
 
 } // namespace version_number

@@ -1,6 +1,7 @@
 // Start-up, shutdown, layout and pin-on-top of the main window.
 #include "frmMain.h"
 
+#include "FindUpdate.h"
 #include "ad_control_run.h"
 #include "exit_advert.h"
 #include "file_util.h"
@@ -102,6 +103,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     if (!m_unloaded) {
         m_unloaded = true;
+        closeUpdateNotices(this);
         // The unload stops at its first failure; the window closes all the same.
         try {
             Form_Unload();

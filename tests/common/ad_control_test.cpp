@@ -51,10 +51,11 @@ TEST(AdControlItems, LocalCopyIsWrittenInGbkAndReadBackUnderBin)
         ad_control::keepLocalCopyAndReadItems("off", program.str(), "\\bin\\TovanTVAdControl.txt"), Items {"off"});
     EXPECT_EQ(program.read("bin/TovanTVAdControl.txt"), "off\r\n");
 
-    // Without a "bin" folder nothing is written, nothing read, and the folder is not made.
+    // An installation without its "bin" folder gets one, and its local copy.
     TempFolder bare;
-    EXPECT_EQ(ad_control::keepLocalCopyAndReadItems("on,on", bare.str(), "\\bin\\PallomarAdControl.txt"), Items {});
-    EXPECT_FALSE(bare.exists("bin"));
+    EXPECT_EQ(ad_control::keepLocalCopyAndReadItems("on,on", bare.str(), "\\bin\\PallomarAdControl.txt"),
+        (Items {"on", "on"}));
+    EXPECT_EQ(bare.read("bin/PallomarAdControl.txt"), "on,on\r\n");
 }
 
 TEST(AdControlItems, SizeItemsAreDecimalNumbersOrNothing)

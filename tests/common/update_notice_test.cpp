@@ -71,16 +71,23 @@ TEST_F(UpdateNotice, AcceptStartsTheUpdaterWithoutArgumentsRecordsTheVersionAndD
     EXPECT_FALSE(program.folder.exists("updatePallonews.txt"));
 }
 
-TEST_F(UpdateNotice, AcceptWithoutTheVersionFileLeavesAnEmptyEntry)
+TEST_F(UpdateNotice, AcceptNeverEmptiesTheInstalledVersion)
 {
     program.installUpdater();
     program.folder.write("Setting.ini", "[UpdatePalloVersion]\r\nThisPalloVersion=2.0\r\n");
     program.folder.write("updatePallonews.txt", "x");
+    // Without the version file (the unload already removed it) nothing is recorded...
     update_notice::accept(Shell::Portal, "2.1");
     ASSERT_TRUE(waitForUpdater());
-    EXPECT_NE(program.settings().find("ThisPalloVersion=\r\n"), std::string::npos) << program.settings();
-    // Without the version file the news file is not touched.
+    EXPECT_NE(program.settings().find("ThisPalloVersion=2.0\r\n"), std::string::npos) << program.settings();
+    // ...and the news file is not touched.
     EXPECT_TRUE(program.folder.exists("updatePallonews.txt"));
+
+    // An empty server version is no version to record either.
+    leaveCheckFiles("\r\n");
+    update_notice::accept(Shell::Portal, "");
+    EXPECT_NE(program.settings().find("ThisPalloVersion=2.0\r\n"), std::string::npos) << program.settings();
+    EXPECT_FALSE(program.folder.exists("updatePallo.txt"));
 }
 
 TEST_F(UpdateNotice, MissingUpdaterDoesNotStopTheRest)

@@ -87,7 +87,34 @@ TEST(VersionNumber, ServerIsNewerOnlyWhenItsNumberIsLarger)
     EXPECT_TRUE(serverIsNewer("", "2.0"));
     EXPECT_FALSE(serverIsNewer("", ""));
     EXPECT_FALSE(serverIsNewer("", "更新信息"));
-    // A number that cannot be represented on either side asks for the update.
+    // Numbers too large for a double are infinities: offered once, never again once recorded.
     EXPECT_TRUE(serverIsNewer("2.0", "9e999"));
-    EXPECT_TRUE(serverIsNewer("9e999", "2.0"));
+    EXPECT_FALSE(serverIsNewer("1e309", "1e309"));
+    EXPECT_FALSE(serverIsNewer("9e999", "2.0"));
+    EXPECT_TRUE(serverIsNewer("-1e999", "2.0"));
+}
+
+TEST(VersionNumber, RecordedVersionsReadBackAsTheNumberCompared)
+{
+    using version_number::recordable;
+    const std::string nines(144, '9');
+    const struct
+    {
+        std::string server;
+        std::string recorded;
+    } cases[] = {
+        {"2.0", "2.0"},
+        {"0\n9", "09"}, // one stored line, still the number 9
+        {"2.1\r\n", "2.1"},
+        {"1e309", "1e309"},
+        {nines, "1e+144"}, // would read back cut to 143 digits
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string stored = recordable(c.server, 143);
+        EXPECT_EQ(stored, c.recorded) << c.server;
+        EXPECT_LE(stored.size(), 143U);
+        // What the next run reads back never offers the same update again.
+        EXPECT_FALSE(serverIsNewer(stored, c.server)) << c.server;
+    }
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <string_view>
 
 std::string findInPath(const std::string& program)
 {
@@ -47,8 +48,15 @@ std::optional<std::vector<std::string>> XDisplay::xdotool(const std::vector<std:
 
 std::optional<std::string> XDisplay::findWindow(const std::string& caption) const
 {
-    // xdotool matches a regular expression; the anchors make it the whole caption.
-    const auto windows = xdotool({"search", "--onlyvisible", "--name", "^" + caption + "$"});
+    // xdotool matches a regular expression: the caption's own characters are escaped and the
+    // anchors make it the whole caption.
+    std::string pattern = "^";
+    for (char c : caption) {
+        if (std::string_view(".^$*+?()[]{}|\\").find(c) != std::string_view::npos)
+            pattern.push_back('\\');
+        pattern.push_back(c);
+    }
+    const auto windows = xdotool({"search", "--onlyvisible", "--name", pattern + "$"});
     if (!windows || windows->empty())
         return std::nullopt;
     return windows->front();
@@ -77,4 +85,16 @@ bool XDisplay::click(const std::string& window, int x, int y) const
     return xdotool(
         {"mousemove", "--window", window, std::to_string(x), std::to_string(y), "sleep", "0.1", "click", "1"})
         .has_value();
+}
+
+std::vector<std::string> XDisplay::windowsOf(int pid) const
+{
+    return xdotool({"search", "--onlyvisible", "--pid", std::to_string(pid)}).value_or(std::vector<std::string> {});
+}
+
+bool XDisplay::keys(const std::vector<std::string>& names) const
+{
+    std::vector<std::string> args {"key", "--delay", "100"};
+    args.insert(args.end(), names.begin(), names.end());
+    return xdotool(args).has_value();
 }

@@ -27,6 +27,10 @@ public:
     std::optional<std::pair<int, int>> size(const std::string& window) const;
     // A real left click: the pointer moves to (x, y) of the window, rests, presses and releases.
     bool click(const std::string& window, int x, int y) const;
+    // The visible windows of a process, by the process number they carry.
+    std::vector<std::string> windowsOf(int pid) const;
+    // Real key strokes ("Up", "Return", ...) to whichever window has the keyboard.
+    bool keys(const std::vector<std::string>& names) const;
 
 private:
     // Runs xdotool on this display; its output lines, or nothing when it failed.

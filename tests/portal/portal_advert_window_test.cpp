@@ -2,6 +2,7 @@
 // TimeAdControl's tick, the corner pop-up and the exit pop-up.
 #include "portal_test_fixture.h"
 
+#include "FindUpdate.h"
 #include "ad_control_run.h"
 #include "ad_popup_parts.h"
 #include "frmRightBottom.h"
@@ -161,7 +162,7 @@ TEST_F(PortalAdvert, CornerPopupClosesOnItsCloseImageOrItsCloseTimer)
     }
 }
 
-TEST_F(PortalAdvert, NoCornerPopupForCapitalsMissingSizesNoBinFolderOrAnUnreachableServer)
+TEST_F(PortalAdvert, NoCornerPopupForCapitalsMissingSizesOrAnUnreachableServer)
 {
     {
         auto window = ran("ON\r\non\r\n4320\r\n3900");
@@ -177,14 +178,6 @@ TEST_F(PortalAdvert, NoCornerPopupForCapitalsMissingSizesNoBinFolderOrAnUnreacha
             EXPECT_FALSE(window->TimeAdControl->isActive());
             EXPECT_EQ(window->cornerPopup(), nullptr) << control;
         }
-    }
-    {
-        std::filesystem::remove_all(program / "bin");
-        auto window = ran(sixItems);
-        EXPECT_EQ(window->List1->count(), 0);
-        EXPECT_FALSE(program.exists("bin"));
-        EXPECT_EQ(window->cornerPopup(), nullptr);
-        std::filesystem::create_directory(program / "bin");
     }
     {
         // No body could be read: the holder is empty, its one item no "on".
@@ -255,4 +248,50 @@ TEST_F(PortalAdvert, ExitPopupWithoutItsSizeIsNotShownAndTheUnloadGoesOn)
     // The steps after the exit rule still ran.
     EXPECT_FALSE(program.exists("updatePallo.txt"));
     EXPECT_FALSE(program.exists("bin/PallomarAdControl.txt"));
+}
+
+TEST_F(PortalAdvert, TheProgramEndsWithItsLastWindowAndTheNoticeGoesWithTheMainWindow)
+{
+    installUpdater();
+    program.write("Setting.ini", "[UpdatePalloVersion]\r\nThisPalloVersion=2.0\r\n");
+    program.write("updatePallo.txt", "2.1\r\n");
+    auto window = ran("on,off,4320,3900,6000,5000");
+    QPointer<frmRightBottom> corner = window->cornerPopup();
+    ASSERT_TRUE(corner);
+    window->updateFields().updateFlag = true;
+    window->updateFields().TransferVersion = "2.1";
+    QPointer<FindUpdate> notice = showUpdateNoticeWhenFlagged(*window);
+    ASSERT_TRUE(notice);
+
+    // Inside the application's own loop, as in the program: it ends when its last window
+    // has closed.
+    int lastWindowClosed = 0;
+    bool noticeGone = false;
+    bool cornerOpen = false;
+    int closedBeforeCorner = -1;
+    const auto counted = QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [&] { ++lastWindowClosed; });
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
+    QTimer::singleShot(300, qApp, [&] {
+        // The notice closed with the main window and can answer nothing afterwards; the
+        // corner pop-up is a window of its own and keeps the program alive.
+        noticeGone = notice.isNull();
+        cornerOpen = corner && corner->isVisible();
+        closedBeforeCorner = lastWindowClosed;
+        if (corner)
+            corner->close();
+    });
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    safety.start(20000);
+    QApplication::exec();
+    QObject::disconnect(counted);
+
+    EXPECT_TRUE(noticeGone);
+    EXPECT_TRUE(cornerOpen);
+    EXPECT_EQ(closedBeforeCorner, 0);
+    EXPECT_EQ(lastWindowClosed, 1);
+    EXPECT_TRUE(safety.isActive()) << "the program did not end with its last window";
+    EXPECT_FALSE(program.exists("renovo-started.txt"));
+    EXPECT_EQ(program.read("Setting.ini"), "[UpdatePalloVersion]\r\nThisPalloVersion=2.0\r\n");
 }

@@ -1,5 +1,7 @@
 #include "child_process.h"
 
+#include <algorithm>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -30,9 +32,16 @@ ChildProcess::ChildProcess(
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
+    // The extra entries replace inherited ones of the same name (a lookup finds the first).
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
     std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        envStrings.emplace_back(*e);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const bool replaced = std::any_of(extraEnvironment.begin(), extraEnvironment.end(),
+            [&](const std::string& extra) { return nameOf(extra) == nameOf(entry); });
+        if (!replaced)
+            envStrings.push_back(entry);
+    }
     envStrings.insert(envStrings.end(), extraEnvironment.begin(), extraEnvironment.end());
     std::vector<char*> envp;
     for (auto& entry : envStrings)
