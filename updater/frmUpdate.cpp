@@ -7,14 +7,26 @@
 #include "xp_progress_bar.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QTreeWidget>
 
+namespace {
+
+// The updater's waits let every event through, clicks and key presses included: the exit
+// button and the window's close must work while a request waits.
+void pumpEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+} // namespace
+
 frmUpdate::frmUpdate(SkinAttach attachSkin, QWidget* parent)
     : QWidget(parent)
     , m_attachSkin(std::move(attachSkin))
-    , m_session(*this, qtEventPump())
+    , m_session(*this, pumpEvents)
 {
     setObjectName(QStringLiteral("frmUpdate"));
     setWindowTitle(QString::fromUtf8(updater_texts::windowCaption));
@@ -53,9 +65,8 @@ void frmUpdate::cmdFinish_Click()
 void frmUpdate::closeEvent(QCloseEvent* event)
 {
     // Closed by its frame under a running transfer: the transfer stops and nothing is put in
-    // place; the running step unwinds once the window is gone.
-    if (m_session.busy())
-        m_session.abandon();
+    // place; the running step unwinds once the window is gone. Nothing fetched stays behind.
+    m_session.windowClosing();
     event->accept();
 }
 
@@ -101,7 +112,8 @@ int frmUpdate::addRow(const std::string& name, const std::string& ver)
     item->setText(1, QString::fromStdString(ver));
     for (int column : {2, 3})
         item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    return lvUpdateList->indexOfTopLevelItem(item);
+    // Rows are only ever appended (a search for the item would cost the whole list per row).
+    return lvUpdateList->topLevelItemCount() - 1;
 }
 
 int frmUpdate::rowCount() const
@@ -133,7 +145,7 @@ void frmUpdate::setProgressValue(int value)
 
 void frmUpdate::processEvents()
 {
-    qtEventPump()();
+    pumpEvents();
 }
 
 void frmUpdate::closeWindow()

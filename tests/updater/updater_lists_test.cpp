@@ -44,7 +44,7 @@ TEST(UpdateLists, GbkListsAreReadByTheirDeclaredEncoding)
 {
     TempFolder folder;
     folder.write("UpdList.xml", gbk(gbkList));
-    const modXml::XmlDocument list = load(folder, "UpdList.xml");
+    modXml::XmlDocument list = load(folder, "UpdList.xml");
     ASSERT_TRUE(list.parsed()) << list.parseErrorReason();
     EXPECT_EQ(list.declaredEncoding, "gb2312");
     const std::vector<FileEntry> expected {{"皮肤\\白色简约.she", "1.0"}, {"Pallomar.exe", "2.1"}};
