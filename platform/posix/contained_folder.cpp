@@ -233,8 +233,14 @@ std::optional<std::string> ContainedFolder::read(std::string_view name) const
 int ContainedFolder::writeReplacing(std::string_view name, std::string_view content) const
 {
     const std::string temporary = std::string(name) + ".writing";
-    // A leftover of an interrupted write is ours to drop; anything else there stops us.
-    removeFile(temporary);
+    // That name is ours alone: a leftover file or a link there goes (the link itself, never
+    // what it points to).
+    int parent = -1;
+    std::string leaf;
+    if (openParent(temporary, false, nullptr, parent, leaf) == 0) {
+        ::unlinkat(parent, leaf.c_str(), 0);
+        ::close(parent);
+    }
     int fd = -1;
     if (const int error = createExclusive(temporary, 0644, fd))
         return error;
