@@ -45,14 +45,22 @@ bool fitsLatin1(std::string_view text)
     return true;
 }
 
-// The declaration node at the top of the document, made when there is none.
+// The declaration node at the top of the document, made when there is none, and holding
+// only what a declaration may hold: the text read back must find the same one.
 pugi::xml_node declarationOf(pugi::xml_document& document)
 {
-    pugi::xml_node first = document.first_child();
-    if (first.type() == pugi::node_declaration)
-        return first;
-    pugi::xml_node declaration = document.prepend_child(pugi::node_declaration);
+    pugi::xml_node declaration = document.first_child();
+    if (declaration.type() != pugi::node_declaration)
+        declaration = document.prepend_child(pugi::node_declaration);
+    const std::string encoding = declaration.attribute("encoding").value();
+    const std::string standalone = declaration.attribute("standalone").value();
+    while (declaration.first_attribute())
+        declaration.remove_attribute(declaration.first_attribute());
     declaration.append_attribute("version") = "1.0";
+    if (!encoding.empty() && encoding.find_first_of("\"'<>&") == std::string::npos)
+        declaration.append_attribute("encoding") = encoding.c_str();
+    if (standalone == "yes" || standalone == "no")
+        declaration.append_attribute("standalone") = standalone.c_str();
     return declaration;
 }
 
@@ -150,22 +158,35 @@ void ParseXml(std::string_view bytes, XmlDocument& document)
 std::string SaveXml(XmlDocument& document)
 {
     pugi::xml_node declaration = declarationOf(document.document);
+    // The declaration names the encoding the bytes are in, whatever it said before (a
+    // declaration found later in the text, or one that named another encoding).
+    const auto declare = [&](TextEncoding written, const char* name) {
+        const pugi::xml_attribute encoding = declaration.attribute("encoding");
+        if ((encoding || written != TextEncoding::Utf8) && encodingNamed(encoding.value()) != written)
+            setEncodingAttribute(declaration, name);
+    };
     const auto render = [&](pugi::xml_encoding encoding, unsigned flags) {
         std::ostringstream out;
         document.document.save(out, "\t", pugi::format_default | flags, encoding);
         return out.str();
     };
-    if (document.encoding == TextEncoding::Utf16)
+    if (document.encoding == TextEncoding::Utf16) {
+        declare(TextEncoding::Utf16, "utf-16");
         return render(pugi::encoding_utf16_le, pugi::format_write_bom);
-    const std::string text = render(pugi::encoding_utf8, 0);
+    }
     if (document.encoding == TextEncoding::Gbk) {
+        declare(TextEncoding::Gbk, "gbk");
+        const std::string text = render(pugi::encoding_utf8, 0);
         std::string bytes = platform::utf8ToAnsi(text);
         if (platform::ansiToUtf8(bytes) == text)
             return bytes;
-    } else if (document.encoding == TextEncoding::Latin1 && fitsLatin1(text)) {
-        return render(pugi::encoding_latin1, 0);
+    } else if (document.encoding == TextEncoding::Latin1) {
+        declare(TextEncoding::Latin1, "iso-8859-1");
+        if (fitsLatin1(render(pugi::encoding_utf8, 0)))
+            return render(pugi::encoding_latin1, 0);
     } else if (document.encoding == TextEncoding::Utf8) {
-        return text;
+        declare(TextEncoding::Utf8, "utf-8");
+        return render(pugi::encoding_utf8, 0);
     }
     // The declared encoding cannot carry this text: UTF-8, and the declaration says so.
     setEncodingAttribute(declaration, "utf-8");
