@@ -26,9 +26,14 @@ void UpdaterSession::CompareUpdateLists()
     try {
         const auto localFiles = update_list::readFiles(local.document);
         auto serverFiles = update_list::readFiles(server.document);
+        const std::string runApp = update_list::readRunApp(server.document);
+        const modXml::TextEncoding serverEncoding = server.encoding;
+        // The entries are all that is needed from here: long lists need not be held twice.
+        local.document.reset();
+        server.document.reset();
         m_view.processEvents();
         // Every name is checked before anything is listed or fetched.
-        const name_rules::Verdict verdict = name_rules::checkEntries(serverFiles, localFiles, server.encoding);
+        const name_rules::Verdict verdict = name_rules::checkEntries(serverFiles, localFiles, serverEncoding);
         if (verdict.fault != name_rules::Fault::None) {
             const char* prefix
                 = verdict.fault == name_rules::Fault::Duplicate ? texts::duplicateNamePrefix : texts::unsafeNamePrefix;
@@ -46,7 +51,6 @@ void UpdaterSession::CompareUpdateLists()
             return;
         }
 
-        const std::string runApp = update_list::readRunApp(server.document);
         if (refuseUnsafeName(runApp))
             return;
         // The list names Windows programs ("Pallomar.exe"); here they have their platform names.
