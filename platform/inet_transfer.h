@@ -31,7 +31,8 @@ public:
     void setUrl(std::string url) { m_url = std::move(url); }
     const std::string& url() const { return m_url; }
     // Called with stateError when a request breaks off (unreachable server, time-out, body
-    // cut short); a complete answer with an error status is no transfer error.
+    // cut short); a complete answer with an error status is no transfer error, nor is a
+    // transfer ended by its chunk sink or by cancel().
     void setStateHandler(StateHandler handler) { m_onState = std::move(handler); }
     // Time-outs of the next requests: the whole exchange, and the longest silence.
     void setTimeouts(int requestTimeoutMs, int stallTimeoutMs);

@@ -10,6 +10,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils fonts-wqy-microhei fonts-dejavu-core
     curl procps
+    clang-14 libclang-rt-14-dev
 )
 
 missing=()

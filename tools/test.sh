@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test: the normal build with all
 # programs and window tests (offscreen), then the logic and platform tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then every parser's fuzzer for a while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +18,5 @@ ctest --preset default -j 2
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize -j "$jobs"
 ctest --preset sanitize -j 2
+
+bash tools/fuzz.sh 20

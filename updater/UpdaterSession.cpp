@@ -4,11 +4,14 @@
 #include "message_box.h"
 #include "modPublic.h"
 #include "modXml.h"
+#include "name_rules.h"
 #include "path_safety.h"
 #include "program_folder.h"
 #include "program_start.h"
 #include "update_list.h"
 #include "updater_texts.h"
+
+#include <unordered_set>
 
 namespace texts = updater_texts;
 
@@ -40,19 +43,27 @@ void UpdaterSession::Form_Load()
 void UpdaterSession::removeLeftoverTemporaries()
 {
     // An update that was interrupted left the temporary files of the lists it worked from.
+    // A file either list names is installed, whatever its name: it is never a leftover.
+    std::vector<update_list::FileEntry> entries;
     for (const std::string& list : {m_members.strServerListFile, m_members.strLocalListFile}) {
-        platform::removeFile(folderPath(list) + ".writing");
+        m_engine.folder().removeFile(list + ".writing");
         modXml::XmlDocument document;
         if (!modXml::LoadXml(folderPath(list), document) || !document.parsed())
             continue;
         try {
-            for (const update_list::FileEntry& entry : update_list::readFiles(document.document))
-                if (path_safety::isSafeRelativeName(entry.name))
-                    m_engine.discard(entry.name);
+            const auto read = update_list::readFiles(document.document);
+            entries.insert(entries.end(), read.begin(), read.end());
         } catch (const update_list::ListError&) {
             // a list without usable entries names no temporary files
         }
     }
+    std::unordered_set<std::string> installed;
+    for (const update_list::FileEntry& entry : entries)
+        installed.insert(name_rules::foldedName(entry.name));
+    for (const update_list::FileEntry& entry : entries)
+        if (path_safety::isSafeRelativeName(entry.name)
+            && !installed.contains(name_rules::foldedName(name_rules::temporaryName(entry.name))))
+            m_engine.discard(entry.name);
 }
 
 void UpdaterSession::tmrGetUpdateList_Timer()
@@ -70,7 +81,7 @@ void UpdaterSession::tmrGetUpdateList_Timer()
     if (m_abandoned) {
         // The window was closed under the fetch (the exit button has removed the list once
         // already): a list that no one will compare must not stay behind.
-        platform::removeFile(folderPath(m_members.strServerListFile));
+        removeServerList();
         m_busy = false;
         return;
     }
@@ -81,6 +92,8 @@ void UpdaterSession::tmrGetUpdateList_Timer()
         return;
     }
     CompareUpdateLists();
+    if (m_abandoned)
+        removeServerList();
     m_busy = false;
 }
 
@@ -117,19 +130,29 @@ void UpdaterSession::cmdFinish_Click()
     // Nothing found means no program was named, and nothing is started.
     if (!m_members.strRunAppPath.empty())
         platform::startProgram(m_members.strRunAppPath);
-    platform::removeFile(folderPath(m_members.strServerListFile));
+    removeServerList();
     m_view.closeWindow();
 }
 
-void UpdaterSession::abandon()
+void UpdaterSession::windowClosing()
 {
-    m_abandoned = true;
-    m_client.cancel();
+    if (m_busy) {
+        // The running step sees this once the transfer has stopped, and cleans up.
+        m_abandoned = true;
+        m_client.cancel();
+        return;
+    }
+    removeServerList();
+}
+
+void UpdaterSession::removeServerList()
+{
+    m_engine.folder().removeFile(m_members.strServerListFile);
 }
 
 bool UpdaterSession::refuseUnsafeName(const std::string& name)
 {
-    if (path_safety::isSafeRelativeName(name))
+    if (name_rules::isInstallableName(name, modXml::TextEncoding::Utf8))
         return false;
     m_view.setStatusText(texts::unsafeNamePrefix + name + texts::unsafeNameSuffix);
     return true;

@@ -2,6 +2,7 @@
 
 #include "inet_transfer.h"
 #include "update_engine.h"
+#include "update_list.h"
 #include "update_view.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@ public:
     struct Members
     {
         std::string strCurrentFileName;
-        std::int32_t lngCurrentFileSize = 0;
+        std::int64_t lngCurrentFileSize = 0;
         std::string strUpdateUrl;
         std::string strRunAppPath;
         std::string strLocalListFile;
@@ -38,8 +39,11 @@ public:
     // The exit button, whatever its caption: start the updated program, drop the server list, close.
     void cmdFinish_Click();
 
-    // The window is closing under a running step: the transfer stops, nothing is replaced.
-    void abandon();
+    // The window is closing. Under a running step the transfer stops and the step unwinds,
+    // putting nothing in place; either way no temporary file, new empty folder or server
+    // list stays behind.
+    void windowClosing();
+    void abandon() { windowClosing(); }
     bool busy() const { return m_busy; }
 
     const Members& members() const { return m_members; }
@@ -54,15 +58,20 @@ private:
     void ReplaceFiles(std::vector<std::string>& failed);
     void writeLocalList(const std::vector<std::string>& failed);
     bool refuseUnsafeName(const std::string& name);
+    bool refuseRunningProgram();
+    bool listEntries(const std::vector<update_list::FileEntry>& entries);
     void removeLeftoverTemporaries();
-    void discardTemporaries(int rows);
+    // After a stopped update: temporary files of the first `rows` rows, new empty folders
+    // and the server list go.
+    void cleanUp(int rows);
+    void removeServerList();
     std::string folderPath(const std::string& name) const;
 
     UpdateView& m_view;
     platform::InetTransfer m_client;
     UpdateEngine m_engine;
     Members m_members;
-    std::vector<std::int32_t> m_announced; // per row, the size its HEAD answer announced
+    std::vector<std::int64_t> m_announced; // per row, the size its HEAD answer announced
     std::string m_writeError;
     bool m_busy = false;
     bool m_abandoned = false;

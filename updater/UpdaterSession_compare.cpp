@@ -3,6 +3,7 @@
 #include "message_box.h"
 #include "modPublic.h"
 #include "modXml.h"
+#include "name_rules.h"
 #include "program_folder.h"
 #include "update_figures.h"
 #include "update_list.h"
@@ -24,36 +25,25 @@ void UpdaterSession::CompareUpdateLists()
     }
     try {
         const auto localFiles = update_list::readFiles(local.document);
-        const auto serverFiles = update_list::readFiles(server.document);
+        auto serverFiles = update_list::readFiles(server.document);
+        const std::string runApp = update_list::readRunApp(server.document);
+        const modXml::TextEncoding serverEncoding = server.encoding;
+        // The entries are all that is needed from here: long lists need not be held twice.
+        local.document.reset();
+        server.document.reset();
+        m_view.processEvents();
         // Every name is checked before anything is listed or fetched.
-        for (const update_list::FileEntry& entry : serverFiles)
-            if (refuseUnsafeName(entry.name))
-                return;
-
+        const name_rules::Verdict verdict = name_rules::checkEntries(serverFiles, localFiles, serverEncoding);
+        if (verdict.fault != name_rules::Fault::None) {
+            const char* prefix
+                = verdict.fault == name_rules::Fault::Duplicate ? texts::duplicateNamePrefix : texts::unsafeNamePrefix;
+            m_view.setStatusText(prefix + verdict.name + texts::unsafeNameSuffix);
+            return;
+        }
         m_view.clearRows();
         m_announced.clear();
-        for (const update_list::FileEntry& entry : update_list::entriesToUpdate(localFiles, serverFiles)) {
-            const int row = m_view.addRow(entry.name, entry.ver);
-            const std::string url = platform::fileUrl(m_members.strUpdateUrl, entry.name);
-            m_client.setUrl(url);
-            m_client.execute(url, "HEAD");
-            // The window was closed under the request: no more requests, no question.
-            if (m_abandoned)
-                return;
-            const std::string& header = m_client.getHeader();
-            if (header.find("Not Found") != std::string::npos && header.find("404") != std::string::npos) {
-                m_view.setStatusText(texts::serverLostPrefix + entry.name + texts::serverLostSuffix);
-                return;
-            }
-            const auto size = update_figures::announcedSize(m_client.getHeader("Content-Length"));
-            if (!size)
-                throw update_list::ListError(texts::errorOverflow);
-            m_view.setCellText(row, 4, update_figures::sizeColumnText(*size));
-            m_view.setCellText(row, 2, update_figures::sizeText(*size));
-            m_view.setCellText(row, 3, "0%");
-            m_announced.push_back(*size);
-        }
-
+        if (!listEntries(update_list::entriesToUpdate(localFiles, serverFiles)))
+            return;
         if (m_view.rowCount() == 0) {
             m_view.setStatusText(texts::nothingToUpdate);
             m_view.setButtonVisible(UpdaterButton::Update, false);
@@ -61,22 +51,14 @@ void UpdaterSession::CompareUpdateLists()
             return;
         }
 
-        const std::string runApp = update_list::readRunApp(server.document);
         if (refuseUnsafeName(runApp))
             return;
         // The list names Windows programs ("Pallomar.exe"); here they have their platform names.
         const std::string platformName = platform::nativePath(platform::executableFileName(runApp));
-        std::string runningPath;
-        const platform::ProcessHandle handle = modPublic::FindProcess(platformName, runningPath);
         m_members.strRunAppPath = platform::joinPath(platform::programFolder(), platformName);
-        if (handle.value() > 0 && m_members.strRunAppPath == runningPath) {
-            const std::string question
-                = texts::runningPrefix + runningPath + texts::runningMiddle + "\n\r" + texts::runningQuestion;
-            if (message_box::ask(texts::programTitle, question) == message_box::Answer::No
-                || !modPublic::KillProcess(handle)) {
-                m_view.setStatusText(texts::updateStopped);
-                return;
-            }
+        if (refuseRunningProgram()) {
+            m_view.setStatusText(texts::updateStopped);
+            return;
         }
         m_view.setStatusText(texts::updatesFoundPrefix + std::to_string(m_view.rowCount()) + texts::updatesFoundSuffix);
         SetUiState(1);
@@ -85,4 +67,50 @@ void UpdaterSession::CompareUpdateLists()
     } catch (const update_list::ListError& error) {
         message_box::show(texts::programTitle, error.what());
     }
+}
+
+// Adds a row per entry with the size its HEAD answer announces. Ends early, with false,
+// when a file is missing on the server or the window closes.
+bool UpdaterSession::listEntries(const std::vector<update_list::FileEntry>& entries)
+{
+    for (const update_list::FileEntry& entry : entries) {
+        const int row = m_view.addRow(entry.name, entry.ver);
+        const std::string url = platform::fileUrl(m_members.strUpdateUrl, entry.name);
+        m_client.setUrl(url);
+        m_client.execute(url, "HEAD");
+        // The window was closed under the request: no more requests, no question.
+        if (m_abandoned)
+            return false;
+        const std::string& header = m_client.getHeader();
+        if (header.find("Not Found") != std::string::npos && header.find("404") != std::string::npos) {
+            m_view.setStatusText(texts::serverLostPrefix + entry.name + texts::serverLostSuffix);
+            return false;
+        }
+        const auto size = update_figures::announcedSize(m_client.getHeader("Content-Length"));
+        if (!size)
+            throw update_list::ListError(texts::errorOverflow);
+        m_view.setCellText(row, 4, update_figures::sizeColumnText(*size));
+        m_view.setCellText(row, 2, update_figures::sizeText(*size));
+        m_view.setCellText(row, 3, "0%");
+        m_announced.push_back(*size);
+    }
+    return true;
+}
+
+// Every copy of the program running from the program folder is found, whichever other
+// copies started before it. True when one runs and the user would not, or could not, end it.
+bool UpdaterSession::refuseRunningProgram()
+{
+    std::string runningPath;
+    std::vector<platform::ProcessHandle> copies = modPublic::FindProcessesAt(m_members.strRunAppPath, runningPath);
+    if (copies.empty())
+        return false;
+    const std::string question
+        = texts::runningPrefix + runningPath + texts::runningMiddle + "\n\r" + texts::runningQuestion;
+    if (message_box::ask(texts::programTitle, question) == message_box::Answer::No)
+        return true;
+    bool ended = true;
+    for (const platform::ProcessHandle& copy : copies)
+        ended = modPublic::KillProcess(copy) && ended;
+    return !ended;
 }

@@ -1,6 +1,5 @@
 #include "UpdaterSession.h"
 
-#include "file_util.h"
 #include "message_box.h"
 #include "modXml.h"
 #include "update_figures.h"
@@ -8,7 +7,7 @@
 #include "updater_texts.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <unordered_set>
 
 namespace texts = updater_texts;
 
@@ -27,9 +26,9 @@ void UpdaterSession::cmdUpdate_Click()
         m_members.lngCurrentFileSize = update_figures::announcedSize(m_view.cellText(row, 4)).value_or(0);
         m_view.setStatusText(texts::updatingPrefix + m_members.strCurrentFileName + texts::updatingSuffix);
         const FileResult result = SaveDownloadedFile(row);
-        if (result == FileResult::WriteFailed) {
+        if (result == FileResult::WriteFailed && !m_abandoned) {
             // The disk refused the file: stop before any target is touched.
-            discardTemporaries(row + 1);
+            cleanUp(row + 1);
             message_box::show(texts::programTitle, m_writeError);
             m_busy = false;
             m_view.closeWindow();
@@ -46,20 +45,18 @@ void UpdaterSession::cmdUpdate_Click()
     }
     if (m_abandoned) {
         // The window was closed under the update: nothing is put in place.
-        discardTemporaries(n);
+        cleanUp(n);
         m_busy = false;
         return;
     }
 
     ReplaceFiles(failed);
     m_view.setProgressValue(100);
-    if (failed.empty()) {
-        SetUiState(6);
-    } else {
+    SetUiState(6);
+    if (!failed.empty()) {
         std::string names;
         for (const std::string& name : failed)
             names += (names.empty() ? "" : "、") + name;
-        SetUiState(6);
         m_view.setStatusText(texts::updateFailedPrefix + std::to_string(failed.size()) + texts::updateFailedMiddle
             + names + texts::updateFailedSuffix);
     }
@@ -69,10 +66,10 @@ void UpdaterSession::cmdUpdate_Click()
 UpdaterSession::FileResult UpdaterSession::SaveDownloadedFile(int row)
 {
     int lastShown = 0;
-    const std::int32_t announced = row < static_cast<int>(m_announced.size()) ? m_announced[row] : 0;
+    const std::int64_t announced = row < static_cast<int>(m_announced.size()) ? m_announced[row] : 0;
     const UpdateEngine::Outcome outcome
         = m_engine.download(platform::fileUrl(m_members.strUpdateUrl, m_members.strCurrentFileName),
-            m_members.strCurrentFileName, announced, [&](long long received) {
+            m_members.strCurrentFileName, announced, [&](std::int64_t received) {
                 if (m_members.lngCurrentFileSize <= 0)
                     return;
                 const int percent = update_figures::filePercent(received, m_members.lngCurrentFileSize);
@@ -91,9 +88,10 @@ UpdaterSession::FileResult UpdaterSession::SaveDownloadedFile(int row)
 void UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
 {
     const int n = m_view.rowCount();
+    const std::unordered_set<std::string> failedBefore(failed.begin(), failed.end());
     for (int row = 0; row < n; ++row) {
         const std::string name = m_view.cellText(row, 0);
-        if (std::find(failed.begin(), failed.end(), name) != failed.end())
+        if (failedBefore.contains(name))
             continue;
         m_view.processEvents();
         if (!m_engine.replace(name)) {
@@ -101,36 +99,62 @@ void UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
             failed.push_back(name);
         }
     }
+    // Folders made for files that failed hold nothing.
+    m_engine.removeEmptyCreatedFolders();
     writeLocalList(failed);
 }
 
+namespace {
+
+// Whether two lists name the same base address, files and program.
+bool sameLists(const modXml::XmlDocument& a, const modXml::XmlDocument& b)
+{
+    std::string urlA;
+    std::string urlB;
+    modXml::selectText(a.document, "//Url", urlA);
+    modXml::selectText(b.document, "//Url", urlB);
+    return urlA == urlB && update_list::readFiles(a.document) == update_list::readFiles(b.document)
+        && update_list::readRunApp(a.document) == update_list::readRunApp(b.document);
+}
+
+} // namespace
+
 void UpdaterSession::writeLocalList(const std::vector<std::string>& failed)
 {
-    const std::string serverList = folderPath(m_members.strServerListFile);
-    const std::string localList = folderPath(m_members.strLocalListFile);
-    if (failed.empty()) {
-        // The server's list describes exactly what is installed now.
-        if (std::rename(serverList.c_str(), localList.c_str()) == 0)
-            return;
-    }
-    // The local list may only claim what was put in place: failed files keep their old
-    // entries, so the next run offers them again.
-    modXml::XmlDocument server;
-    modXml::XmlDocument local;
-    if (!modXml::LoadXml(serverList, server) || !server.parsed())
+    const platform::ContainedFolder& folder = m_engine.folder();
+    const auto serverBytes = folder.read(m_members.strServerListFile);
+    if (!serverBytes)
         return;
-    modXml::LoadXml(localList, local);
+    modXml::XmlDocument server;
+    modXml::ParseXml(*serverBytes, server);
+    if (update_list::serverListProblem(server))
+        return;
+    // The server's list describes exactly what is installed now, unless some files failed:
+    // those keep their old entries, so the next run offers them again.
+    std::string adopted = *serverBytes;
     try {
-        update_list::keepOldEntriesFor(server, local.document, failed);
+        if (!failed.empty()) {
+            modXml::XmlDocument local;
+            modXml::ParseXml(folder.read(m_members.strLocalListFile).value_or(std::string()), local);
+            update_list::keepOldEntriesFor(server, local.document, failed);
+            adopted = modXml::SaveXml(server);
+        }
+        // Only a list that reads back as meant becomes the local one; else the old one stays.
+        modXml::XmlDocument readBack;
+        modXml::ParseXml(adopted, readBack);
+        if (update_list::serverListProblem(readBack) || !sameLists(readBack, server))
+            return;
     } catch (const update_list::ListError&) {
         return;
     }
-    if (platform::writeFileReplacing(localList, modXml::SaveXml(server)))
-        platform::removeFile(serverList);
+    if (folder.writeReplacing(m_members.strLocalListFile, adopted) == 0)
+        removeServerList();
 }
 
-void UpdaterSession::discardTemporaries(int rows)
+void UpdaterSession::cleanUp(int rows)
 {
     for (int row = 0; row < rows; ++row)
         m_engine.discard(m_view.cellText(row, 0));
+    m_engine.removeEmptyCreatedFolders();
+    removeServerList();
 }

@@ -7,18 +7,35 @@
 #include "xp_progress_bar.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QTreeWidget>
 
+namespace {
+
+// The updater's waits let every event through, clicks and key presses included: the exit
+// button and the window's close must work while a request waits.
+void pumpEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+} // namespace
+
 frmUpdate::frmUpdate(SkinAttach attachSkin, QWidget* parent)
     : QWidget(parent)
     , m_attachSkin(std::move(attachSkin))
-    , m_session(*this, qtEventPump())
+    , m_session(*this, [this] { processEvents(); })
 {
     setObjectName(QStringLiteral("frmUpdate"));
     setWindowTitle(QString::fromUtf8(updater_texts::windowCaption));
     createControls();
+}
+
+frmUpdate::~frmUpdate()
+{
+    qDeleteAll(m_pendingRows);
 }
 
 bool frmUpdate::Form_Load()
@@ -53,9 +70,8 @@ void frmUpdate::cmdFinish_Click()
 void frmUpdate::closeEvent(QCloseEvent* event)
 {
     // Closed by its frame under a running transfer: the transfer stops and nothing is put in
-    // place; the running step unwinds once the window is gone.
-    if (m_session.busy())
-        m_session.abandon();
+    // place; the running step unwinds once the window is gone. Nothing fetched stays behind.
+    m_session.windowClosing();
     event->accept();
 }
 
@@ -64,23 +80,44 @@ ccXPButton* frmUpdate::button(UpdaterButton which) const
     return which == UpdaterButton::Update ? cmdUpdate : cmdFinish;
 }
 
+void frmUpdate::showPendingRows()
+{
+    if (!m_pendingRows.empty())
+        lvUpdateList->addTopLevelItems(QList<QTreeWidgetItem*>(m_pendingRows.begin(), m_pendingRows.end()));
+    m_pendingRows.clear();
+    m_sinceRowsShown.restart();
+}
+
+QTreeWidgetItem* frmUpdate::item(int row) const
+{
+    const int shown = lvUpdateList->topLevelItemCount();
+    if (row < shown)
+        return lvUpdateList->topLevelItem(row);
+    const auto pending = static_cast<std::size_t>(row - shown);
+    return pending < m_pendingRows.size() ? m_pendingRows[pending] : nullptr;
+}
+
 void frmUpdate::setStatusText(const std::string& text)
 {
+    showPendingRows();
     statusPanel->setText(QString::fromStdString(text));
 }
 
 void frmUpdate::setButtonCaption(UpdaterButton which, const std::string& caption)
 {
+    showPendingRows();
     button(which)->setCaption(QString::fromStdString(caption));
 }
 
 void frmUpdate::setButtonEnabled(UpdaterButton which, bool enabled)
 {
+    showPendingRows();
     button(which)->setEnabled(enabled);
 }
 
 void frmUpdate::setButtonVisible(UpdaterButton which, bool visible)
 {
+    showPendingRows();
     button(which)->setVisible(visible);
 }
 
@@ -91,52 +128,62 @@ void frmUpdate::stopListTimer()
 
 void frmUpdate::clearRows()
 {
+    qDeleteAll(m_pendingRows);
+    m_pendingRows.clear();
     lvUpdateList->clear();
 }
 
 int frmUpdate::addRow(const std::string& name, const std::string& ver)
 {
-    auto* item = new QTreeWidgetItem(lvUpdateList);
-    item->setText(0, QString::fromStdString(name));
-    item->setText(1, QString::fromStdString(ver));
+    auto* row = new QTreeWidgetItem;
+    row->setText(0, QString::fromStdString(name));
+    row->setText(1, QString::fromStdString(ver));
     for (int column : {2, 3})
-        item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    return lvUpdateList->indexOfTopLevelItem(item);
+        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    m_pendingRows.push_back(row);
+    if (!m_sinceRowsShown.isValid() || m_sinceRowsShown.elapsed() >= 200)
+        showPendingRows();
+    return rowCount() - 1;
 }
 
 int frmUpdate::rowCount() const
 {
-    return lvUpdateList->topLevelItemCount();
+    return lvUpdateList->topLevelItemCount() + static_cast<int>(m_pendingRows.size());
 }
 
 std::string frmUpdate::cellText(int row, int column) const
 {
-    const QTreeWidgetItem* item = lvUpdateList->topLevelItem(row);
-    return item ? item->text(column).toStdString() : std::string();
+    const QTreeWidgetItem* cell = item(row);
+    return cell ? cell->text(column).toStdString() : std::string();
 }
 
 void frmUpdate::setCellText(int row, int column, const std::string& text)
 {
-    if (QTreeWidgetItem* item = lvUpdateList->topLevelItem(row))
-        item->setText(column, QString::fromStdString(text));
+    if (QTreeWidgetItem* cell = item(row))
+        cell->setText(column, QString::fromStdString(text));
 }
 
 void frmUpdate::setProgressVisible(bool visible)
 {
+    showPendingRows();
     pbUpdate->setVisible(visible);
 }
 
 void frmUpdate::setProgressValue(int value)
 {
+    showPendingRows();
     pbUpdate->setValue(value);
 }
 
 void frmUpdate::processEvents()
 {
-    qtEventPump()();
+    if (!m_pendingRows.empty() && m_sinceRowsShown.elapsed() >= 200)
+        showPendingRows();
+    pumpEvents();
 }
 
 void frmUpdate::closeWindow()
 {
+    showPendingRows();
     close();
 }

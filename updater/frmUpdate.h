@@ -3,6 +3,7 @@
 #include "UpdaterSession.h"
 #include "update_view.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <functional>
@@ -13,6 +14,7 @@ class QLabel;
 class QStatusBar;
 class QTimer;
 class QTreeWidget;
+class QTreeWidgetItem;
 class XP_ProgressBar;
 class ccXPButton;
 
@@ -27,6 +29,7 @@ public:
     using SkinAttach = std::function<std::string()>;
 
     explicit frmUpdate(SkinAttach attachSkin, QWidget* parent = nullptr);
+    ~frmUpdate() override;
     Q_DISABLE_COPY_MOVE(frmUpdate)
 
     // The window's load. False when the skin engine could not be loaded: the user has been
@@ -76,7 +79,13 @@ private:
     void createStatusBar();
     void showClock();
     ccXPButton* button(UpdaterButton which) const;
+    QTreeWidgetItem* item(int row) const;
+    // Rows wait here and join the list a few times a second: the list lays out all its rows
+    // whenever rows join, so joining them one by one would cost the whole list per row.
+    void showPendingRows();
 
     SkinAttach m_attachSkin;
+    std::vector<QTreeWidgetItem*> m_pendingRows;
+    QElapsedTimer m_sinceRowsShown;
     UpdaterSession m_session;
 };

@@ -1,9 +1,11 @@
 #include "modPublic.h"
 
+#include "contained_folder.h"
 #include "file_util.h"
 #include "message_box.h"
 #include "modXml.h"
 #include "program_folder.h"
+#include "update_list.h"
 #include "updater_texts.h"
 
 #include <cerrno>
@@ -55,8 +57,16 @@ bool DownloadServerList(platform::InetTransfer& client,
     // A broken transfer has been reported by the client already; an error page is no list.
     if (client.error() != platform::hresult::ok || client.status() != 200)
         return false;
-    if (!platform::writeFileReplacing(platform::joinPath(platform::programFolder(), saveName), body)) {
-        message_box::show(updater_texts::programTitle, std::strerror(errno));
+    // A list that would not serve as the next local list is refused before it is kept.
+    modXml::XmlDocument list;
+    modXml::ParseXml(body, list);
+    if (const auto problem = update_list::serverListProblem(list)) {
+        message_box::show(updater_texts::programTitle, *problem);
+        return false;
+    }
+    const platform::ContainedFolder folder(platform::programFolder());
+    if (const int error = folder.writeReplacing(saveName, body)) {
+        message_box::show(updater_texts::programTitle, std::strerror(error));
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "process.h"
 
 #include <string>
+#include <vector>
 
 // The updater's module routines: files and folders, the list download, and finding and
 // ending a running copy of the program being updated.
@@ -20,7 +21,8 @@ bool GetListUrl(platform::InetTransfer& client, const std::string& listFileName,
 
 // Fetches `baseUrl` + `listName` into `saveName` in the program folder. False without a
 // message when the server answers "404 Not Found"; false after a message box when the
-// transfer fails, the answer is not a success or the file cannot be written.
+// transfer fails, the answer is not a success, the list cannot be used (the box names what
+// is wrong with it; nothing is written then) or the file cannot be written.
 bool DownloadServerList(platform::InetTransfer& client,
     const std::string& baseUrl,
     const std::string& listName,
@@ -39,6 +41,11 @@ bool MakeDirectory(const std::string& folder);
 // case ignored, a substring test); `executablePath` becomes that path. An empty handle when
 // none runs (or the one found cannot be opened).
 platform::ProcessHandle FindProcess(const std::string& programFileName, std::string& executablePath);
+
+// Every running process, but this one, whose main executable is `programPath` (also when
+// reached by another spelling of the folder, or replaced on the disk since it started);
+// `executablePath` becomes the path the first one reports.
+std::vector<platform::ProcessHandle> FindProcessesAt(const std::string& programPath, std::string& executablePath);
 
 // Ends the process behind `handle`; true when it was ended.
 bool KillProcess(const platform::ProcessHandle& handle);

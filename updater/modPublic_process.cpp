@@ -1,5 +1,9 @@
 #include "modPublic.h"
 
+#include <climits>
+#include <cstdlib>
+#include <unistd.h>
+
 namespace modPublic {
 namespace {
 
@@ -49,6 +53,38 @@ platform::ProcessHandle FindProcess(const std::string& programFileName, std::str
         return platform::openProcess(entry.pid, *rawPath);
     }
     return {};
+}
+
+std::vector<platform::ProcessHandle> FindProcessesAt(const std::string& programPath, std::string& executablePath)
+{
+    // The process list reports paths with every link resolved.
+    std::string canonical = programPath;
+    const std::size_t slash = programPath.rfind('/');
+    if (slash != std::string::npos) {
+        char buffer[PATH_MAX];
+        if (::realpath(programPath.substr(0, slash).c_str(), buffer))
+            canonical = std::string(buffer) + programPath.substr(slash);
+    }
+    static constexpr std::string_view replaced = " (deleted)";
+    std::vector<platform::ProcessHandle> found;
+    for (const platform::ProcessEntry& entry : platform::listProcesses()) {
+        if (entry.pid == ::getpid())
+            continue;
+        const auto rawPath = platform::processExecutablePath(entry.pid);
+        if (!rawPath)
+            continue;
+        std::string path = *rawPath;
+        if (path.ends_with(replaced))
+            path.resize(path.size() - replaced.size());
+        if (path != programPath && path != canonical)
+            continue;
+        if (platform::ProcessHandle handle = platform::openProcess(entry.pid, *rawPath); handle.valid()) {
+            if (found.empty())
+                executablePath = path;
+            found.push_back(std::move(handle));
+        }
+    }
+    return found;
 }
 
 bool KillProcess(const platform::ProcessHandle& handle)

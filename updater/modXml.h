@@ -3,17 +3,25 @@
 #include <pugixml.hpp>
 
 #include <string>
+#include <string_view>
 
 // The XML documents of the update lists.
 namespace modXml {
 
-// A loaded list: the parsed document, the parse result (status_ok or the reason it failed)
-// and the encoding its declaration names, used again when the document is written back.
+// The text encodings a list may be stored in. A list in any other encoding cannot be read
+// faithfully: its names would not be the ones the server meant.
+enum class TextEncoding { Utf8, Utf16, Gbk, Latin1, Unsupported };
+
+// A loaded list: the parsed document, the parse result (status_ok or the reason it failed),
+// the encoding its declaration names, used again when the document is written back, and
+// whether every byte was valid in that encoding.
 struct XmlDocument
 {
     pugi::xml_document document;
     pugi::xml_parse_result parseResult;
     std::string declaredEncoding;
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool cleanText = true;
 
     bool parsed() const { return parseResult.status == pugi::status_ok; }
     std::string parseErrorReason() const { return parseResult.description(); }
@@ -24,8 +32,19 @@ struct XmlDocument
 // parse result. The encoding its declaration names is honoured (GBK lists are converted).
 bool LoadXml(const std::string& path, XmlDocument& document);
 
-// The document as text in its declared encoding, ready to be written to a file.
-std::string SaveXml(const XmlDocument& document);
+// Parses the bytes of a list into `document`, as LoadXml does with a file's content.
+void ParseXml(std::string_view bytes, XmlDocument& document);
+
+// The document as bytes in its declared encoding, ready to be written to a file. When the
+// encoding cannot hold some of its text (or is not one we write), it is written as UTF-8
+// and its declaration says so: a written list always reads back to the same text.
+std::string SaveXml(XmlDocument& document);
+
+// The encoding named by the XML declaration at the start of `bytes`, lower-cased; "" when
+// there is no declaration or it names none. Only a real declaration counts ("<?xml" and a
+// blank), not a processing instruction whose name merely begins with "xml".
+std::string declaredEncoding(std::string_view bytes);
+TextEncoding encodingNamed(std::string_view name);
 
 // The text of the first element of that name anywhere in the document ("//Url"), trimmed;
 // nothing when there is no such element.

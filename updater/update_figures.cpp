@@ -6,26 +6,58 @@
 
 namespace update_figures {
 
-std::optional<std::int32_t> announcedSize(std::string_view headerValue)
+namespace {
+
+bool isBlank(char c)
 {
-    while (!headerValue.empty() && (headerValue.front() == ' ' || headerValue.front() == '\t'))
+    return c == ' ' || c == '\t';
+}
+
+// Appends a digit unless the number would pass the 64-bit range.
+bool appendDigit(std::int64_t& value, char digit)
+{
+    if (value > (std::numeric_limits<std::int64_t>::max() - (digit - '0')) / 10)
+        return false;
+    value = value * 10 + (digit - '0');
+    return true;
+}
+
+} // namespace
+
+std::optional<std::int64_t> announcedSize(std::string_view headerValue)
+{
+    while (!headerValue.empty() && isBlank(headerValue.front()))
         headerValue.remove_prefix(1);
-    long long size = 0;
+    std::int64_t size = 0;
     for (const char c : headerValue) {
         if (c < '0' || c > '9')
             break;
-        size = size * 10 + (c - '0');
-        if (size > std::numeric_limits<std::int32_t>::max())
+        if (!appendDigit(size, c))
             return std::nullopt;
     }
-    return static_cast<std::int32_t>(size);
+    return size;
 }
 
-std::string sizeText(std::int32_t size)
+std::optional<std::int64_t> contentLength(std::string_view headerValue)
+{
+    while (!headerValue.empty() && isBlank(headerValue.front()))
+        headerValue.remove_prefix(1);
+    while (!headerValue.empty() && isBlank(headerValue.back()))
+        headerValue.remove_suffix(1);
+    if (headerValue.empty())
+        return std::nullopt;
+    std::int64_t length = 0;
+    for (const char c : headerValue)
+        if (c < '0' || c > '9' || !appendDigit(length, c))
+            return std::nullopt;
+    return length;
+}
+
+std::string sizeText(std::int64_t size)
 {
     // Integer arithmetic keeps the halves exact: a float would turn some of them into
-    // x.4999... and round them the wrong way.
-    const long long bytes = std::max<std::int32_t>(size, 0);
+    // x.4999... and round them the wrong way. Sizes beyond 2^56 bytes are no files.
+    const long long bytes = std::clamp<std::int64_t>(size, 0, std::int64_t {1} << 56);
     if (bytes >= 1024LL * 1024) {
         const long long hundredths = (bytes * 100 + 524288) / 1048576;
         const long long cents = hundredths % 100;
@@ -34,7 +66,7 @@ std::string sizeText(std::int32_t size)
     return std::to_string((bytes + 512) / 1024) + "KB";
 }
 
-std::string sizeColumnText(std::int32_t size)
+std::string sizeColumnText(std::int64_t size)
 {
     return size == 0 ? std::string("1") : std::to_string(size);
 }

@@ -3,6 +3,8 @@
 #include "updater_texts.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace update_list {
 namespace {
@@ -13,14 +15,6 @@ pugi::xml_node filesElement(const pugi::xml_document& document)
     if (!files)
         throw ListError(updater_texts::errorNoFiles);
     return files;
-}
-
-pugi::xml_node firstChildNamed(pugi::xml_node files, const std::string& name)
-{
-    for (pugi::xml_node child : files.children())
-        if (child.type() == pugi::node_element && name == child.attribute("Name").value())
-            return child;
-    return {};
 }
 
 } // namespace
@@ -59,10 +53,17 @@ int matchEntry(const std::vector<FileEntry>& local, const FileEntry& server)
 
 std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, const std::vector<FileEntry>& server)
 {
+    // The first local entry of each name decides, as in a walk of the local list.
+    std::unordered_map<std::string_view, std::string_view> localVer;
+    localVer.reserve(local.size());
+    for (const FileEntry& entry : local)
+        localVer.emplace(entry.name, entry.ver);
     std::vector<FileEntry> changed;
-    for (const FileEntry& entry : server)
-        if (matchEntry(local, entry) < 2)
+    for (const FileEntry& entry : server) {
+        const auto found = localVer.find(entry.name);
+        if (found == localVer.end() || found->second != entry.ver)
             changed.push_back(entry);
+    }
     return changed;
 }
 
@@ -71,19 +72,44 @@ void keepOldEntriesFor(
 {
     pugi::xml_node serverFiles = filesElement(serverList.document);
     const pugi::xml_node localFiles = localList.select_node("//Files").node();
-    for (const std::string& name : failed) {
-        // Every server entry of that name goes: a duplicate must not claim the file either.
-        std::vector<pugi::xml_node> stale;
-        for (pugi::xml_node child : serverFiles.children())
-            if (child.type() == pugi::node_element && name == child.attribute("Name").value())
-                stale.push_back(child);
-        if (stale.empty())
-            continue;
-        if (const pugi::xml_node old = localFiles ? firstChildNamed(localFiles, name) : pugi::xml_node())
-            serverFiles.insert_copy_before(old, stale.front());
-        for (const pugi::xml_node node : stale)
-            serverFiles.remove_child(node);
+    const std::unordered_set<std::string> failedNames(failed.begin(), failed.end());
+    std::unordered_map<std::string, pugi::xml_node> oldEntries; // the first local entry of each failed name
+    if (localFiles)
+        for (pugi::xml_node child : localFiles.children())
+            if (child.type() == pugi::node_element && failedNames.contains(child.attribute("Name").value()))
+                oldEntries.emplace(child.attribute("Name").value(), child);
+    // Every server entry of a failed name goes: a duplicate must not claim the file either.
+    std::unordered_set<std::string> restored;
+    for (pugi::xml_node child = serverFiles.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        const std::string name = child.attribute("Name").value();
+        if (child.type() == pugi::node_element && failedNames.contains(name)) {
+            if (const auto old = oldEntries.find(name); old != oldEntries.end() && restored.insert(name).second)
+                serverFiles.insert_copy_before(old->second, child);
+            serverFiles.remove_child(child);
+        }
+        child = next;
     }
+}
+
+std::optional<std::string> serverListProblem(const modXml::XmlDocument& list)
+{
+    if (!list.parsed())
+        return list.parseErrorReason();
+    if (list.encoding == modXml::TextEncoding::Unsupported)
+        return updater_texts::errorEncodingPrefix + list.declaredEncoding;
+    if (!list.document.document_element())
+        return std::string(updater_texts::errorNoFiles);
+    std::string url;
+    if (!modXml::selectText(list.document, "//Url", url) || url.empty())
+        return std::string(updater_texts::errorNoUrl);
+    try {
+        readFiles(list.document);
+        readRunApp(list.document);
+    } catch (const ListError& error) {
+        return std::string(error.what());
+    }
+    return std::nullopt;
 }
 
 } // namespace update_list

@@ -3,6 +3,7 @@
 #include "modXml.h"
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,7 +37,8 @@ std::string readRunApp(const pugi::xml_document& document);
 // same Ver and 1 when it differs. Names and versions compare exactly, letter case included.
 int matchEntry(const std::vector<FileEntry>& local, const FileEntry& server);
 
-// The server entries that are new or changed, in server order.
+// The server entries that are new or changed, in server order. Takes time in proportion to
+// the two lists' lengths, whatever they hold.
 std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, const std::vector<FileEntry>& server);
 
 // The list to keep after an update: the server's list, except that every entry named in
@@ -44,5 +46,11 @@ std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, cons
 // So the next run offers those files again.
 void keepOldEntriesFor(
     modXml::XmlDocument& serverList, const pugi::xml_document& localList, const std::vector<std::string>& failed);
+
+// What makes a server's list unusable, as the description shown to the user; nothing when
+// it can be used and, once installed, read again as the local list: it parses whole, in an
+// encoding we read faithfully, and holds a Url, a Files whose children all carry Name and
+// Ver, and a RunApp.
+std::optional<std::string> serverListProblem(const modXml::XmlDocument& list);
 
 } // namespace update_list

@@ -19,6 +19,7 @@ inline constexpr const char* serverLostPrefix = "服务器丢失 ";
 inline constexpr const char* serverLostSuffix = "文件，无法继续更新 ...";
 inline constexpr const char* unsafeNamePrefix = "更新列表中的文件名不安全：";
 inline constexpr const char* unsafeNameSuffix = "，无法继续更新 ...";
+inline constexpr const char* duplicateNamePrefix = "更新列表中的文件名重复：";
 inline constexpr const char* runningPrefix = "更新主程序：";
 inline constexpr const char* runningMiddle = "正在运行!";
 inline constexpr const char* runningQuestion = "关闭此程序按[是]，终止更新按[否]";
@@ -47,5 +48,6 @@ inline constexpr const char* errorNoRunApp = "更新列表缺少 RunApp 元素";
 inline constexpr const char* errorFilesChild = "更新列表的 Files 中有不是文件项的内容";
 inline constexpr const char* errorNoAttribute = "更新列表的文件项缺少 Name 或 Ver 属性";
 inline constexpr const char* errorOverflow = "溢出";
+inline constexpr const char* errorEncodingPrefix = "更新列表的编码无法识别：";
 
 } // namespace updater_texts

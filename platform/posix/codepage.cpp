@@ -96,8 +96,10 @@ std::string utf8ToAnsi(std::string_view utf8)
         } else if (character == replacementUtf8) {
             out.push_back('?');
         } else {
+            // iconv drops some characters it cannot map (tags, for one) instead of failing:
+            // those must not vanish either.
             const std::string converted = converter.run(character, "\x01");
-            out.append(converted.find('\x01') == std::string::npos ? converted : std::string("?"));
+            out.append(converted.empty() || converted.find('\x01') != std::string::npos ? std::string("?") : converted);
         }
         i += length;
     }

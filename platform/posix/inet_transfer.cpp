@@ -34,6 +34,7 @@ void InetTransfer::execute(const std::string& url, const std::string& method, Ch
     };
     request.cancelled = [this] { return m_cancelRequested; };
     request.connections = &m_connections;
+    bool refused = false;
     // The body goes to the sink as it arrives (the caller judges the status afterwards), or
     // is kept for getChunk.
     request.onBody = [&](std::string_view data) {
@@ -44,8 +45,10 @@ void InetTransfer::execute(const std::string& url, const std::string& method, Ch
         }
         while (!data.empty()) {
             const std::size_t n = std::min(data.size(), chunkSize);
-            if (!sink(data.substr(0, n)))
+            if (!sink(data.substr(0, n))) {
+                refused = true;
                 return false;
+            }
             data.remove_prefix(n);
         }
         return true;
@@ -57,7 +60,9 @@ void InetTransfer::execute(const std::string& url, const std::string& method, Ch
     if (!sink)
         response.body = std::move(m_response.body);
     m_response = std::move(response);
-    if (m_response.error != hresult::ok && m_onState)
+    // A transfer the receiver refused (a full disk, more bytes than announced) or the user
+    // cancelled did not break: its own reason is the one to tell.
+    if (m_response.error != hresult::ok && !refused && !m_cancelRequested && m_onState)
         m_onState(stateError);
 }
 

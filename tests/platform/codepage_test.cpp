@@ -38,6 +38,8 @@ TEST(CodePage, CharactersGbkLacksAndInvalidUtf8BecomeQuestionMarks)
                          "b"),
         "a?b"); // a broken UTF-8 sequence
     EXPECT_EQ(utf8ToAnsi("\xED\xA0\x80"), "???"); // an encoded surrogate is not UTF-8
+    // iconv drops a tag character silently; it must not vanish: "..<U+E0001>" is not "..".
+    EXPECT_EQ(utf8ToAnsi("..\xF3\xA0\x80\x81\\x"), "..?\\x");
 }
 
 TEST(CodePage, SanitizeAndLatin1)

@@ -160,21 +160,41 @@ TEST_F(Compare, NamesThatLeaveTheProgramFolderAreRefused)
     EXPECT_TRUE(session->members().strRunAppPath.empty());
 }
 
-TEST_F(Compare, BrokenServerListsShowTheErrorAndStayInTheFirstState)
+TEST_F(Compare, BrokenServerListsAreRefusedBeforeAnythingIsKept)
 {
+    // A good list, then the same list broken in one way each: the list error follows the
+    // description, the program ends, and nothing was fetched or kept.
     writeLocalList({});
-    sim.site().write("update/files/UpdList.xml", "<L><Files><F Name='a'/></Files></L>");
-    start(view);
-    EXPECT_EQ(messages.back(), "更新列表的文件项缺少 Name 或 Ver 属性");
-    EXPECT_FALSE(view.update.enabled);
-    EXPECT_FALSE(view.closed);
-
-    FakeView noRunApp;
-    sim.site().write("update/files/UpdList.xml", "<L><Files><F Name='a' Ver='1'/></Files></L>");
     serve("a", "a");
-    start(noRunApp);
-    EXPECT_EQ(messages.back(), "更新列表缺少 RunApp 元素");
-    EXPECT_FALSE(noRunApp.update.enabled);
+    const std::string good = listXml(base(), {{"a", "1"}});
+    const std::vector<std::pair<std::string, std::string>> broken {
+        {good.substr(0, good.rfind("</UpdateList>")), ""}, // no closing tag
+        {std::string(good).replace(good.find("<Url>"), good.find("</Url>") + 6 - good.find("<Url>"), ""),
+            "更新列表缺少 Url 元素"},
+        {"<L><Url>" + base() + "</Url><Files><F Name='a'/></Files><RunApp>x</RunApp></L>",
+            "更新列表的文件项缺少 Name 或 Ver 属性"},
+        {"<L><Url>" + base() + "</Url><Files><F Name='a' Ver='1'/></Files></L>", "更新列表缺少 RunApp 元素"},
+        {"<L><Url>" + base() + "</Url><RunApp>x</RunApp></L>", "更新列表缺少 Files 元素"},
+        {"<?xml version='1.0' encoding='big5'?><L><Url>" + base() + "</Url><Files/><RunApp>x</RunApp></L>",
+            "更新列表的编码无法识别：big5"},
+    };
+    for (const auto& [list, description] : broken) {
+        FakeView fresh;
+        messages.clear();
+        sim.site().write("update/files/UpdList.xml", list);
+        sim.server().clearRequests();
+        start(fresh);
+        ASSERT_EQ(messages.size(), 2u) << list;
+        if (!description.empty()) {
+            EXPECT_EQ(messages[0], description);
+        }
+        EXPECT_EQ(messages[1], "获取更新信息错误!");
+        EXPECT_TRUE(fresh.closed);
+        EXPECT_TRUE(fresh.rows.empty());
+        EXPECT_EQ(folderContents(), std::set<std::string> {"UpdList.xml"}) << list;
+        EXPECT_EQ(sim.server().requests(),
+            (std::vector<std::string> {"HEAD /update/files/UpdList.xml", "GET /update/files/UpdList.xml"}));
+    }
 }
 
 // The program being updated, running from the program folder under its list name.

@@ -21,7 +21,7 @@ TEST(UpdateFigures, SizeTextRoundsHalvesAwayFromZero)
     EXPECT_EQ(sizeText(2147483647), "2048.00MB");
 }
 
-TEST(UpdateFigures, AnnouncedSizeTakesTheNumericPrefixWithin32Bits)
+TEST(UpdateFigures, AnnouncedSizeTakesTheNumericPrefixWithin64Bits)
 {
     EXPECT_EQ(announcedSize("1536"), 1536);
     EXPECT_EQ(announcedSize(""), 0);
@@ -30,12 +30,25 @@ TEST(UpdateFigures, AnnouncedSizeTakesTheNumericPrefixWithin32Bits)
     EXPECT_EQ(announcedSize(" 42"), 42);
     EXPECT_EQ(announcedSize("-5"), 0);
     EXPECT_EQ(announcedSize("2147483647"), 2147483647);
-    EXPECT_EQ(announcedSize("2147483648"), std::nullopt);
+    EXPECT_EQ(announcedSize("5368709120"), 5368709120LL); // files over 2 GB have sizes too
+    EXPECT_EQ(announcedSize("9223372036854775807"), 9223372036854775807LL);
+    EXPECT_EQ(announcedSize("9223372036854775808"), std::nullopt);
     EXPECT_EQ(announcedSize("99999999999999999999"), std::nullopt);
+    EXPECT_EQ(sizeText(5368709120LL), "5120.00MB");
 
     EXPECT_EQ(sizeColumnText(0), "1");
     EXPECT_EQ(sizeColumnText(1), "1");
     EXPECT_EQ(sizeColumnText(1536), "1536");
+}
+
+TEST(UpdateFigures, ContentLengthsAreNumbersNotTexts)
+{
+    const std::vector<std::pair<const char*, std::optional<std::int64_t>>> cases {{"44", 44}, {"0100", 100}, {"000", 0},
+        {" 44 ", 44}, {"5368709120", 5368709120LL}, {"9223372036854775807", 9223372036854775807LL}, {"", std::nullopt},
+        {"  ", std::nullopt}, {"12ab", std::nullopt}, {"-1", std::nullopt}, {"+5", std::nullopt}, {"1 2", std::nullopt},
+        {"9223372036854775808", std::nullopt}, {"0x10", std::nullopt}};
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(contentLength(text), expected) << text;
 }
 
 TEST(UpdateFigures, OverallProgressLeavesTheLastTenthForTheReplacement)

@@ -44,7 +44,7 @@ TEST(UpdateLists, GbkListsAreReadByTheirDeclaredEncoding)
 {
     TempFolder folder;
     folder.write("UpdList.xml", gbk(gbkList));
-    const modXml::XmlDocument list = load(folder, "UpdList.xml");
+    modXml::XmlDocument list = load(folder, "UpdList.xml");
     ASSERT_TRUE(list.parsed()) << list.parseErrorReason();
     EXPECT_EQ(list.declaredEncoding, "gb2312");
     const std::vector<FileEntry> expected {{"皮肤\\白色简约.she", "1.0"}, {"Pallomar.exe", "2.1"}};
@@ -64,6 +64,35 @@ TEST(UpdateLists, GbkListsAreReadByTheirDeclaredEncoding)
     utf8.replace(utf8.find("gb2312"), 6, "utf-8");
     folder.write("Utf8.xml", utf8);
     EXPECT_EQ(update_list::readFiles(load(folder, "Utf8.xml").document), expected);
+}
+
+TEST(UpdateLists, AWrittenListReadsBackToTheSameEntries)
+{
+    // A GBK list with a byte that is no GBK, a Latin-1 list with accented names, and a
+    // processing instruction that only looks like a declaration.
+    const std::vector<std::pair<std::string, std::vector<FileEntry>>> cases {
+        {"<?xml version=\"1.0\" encoding=\"gbk\"?><L><Url>u</Url><Files><F Name=\"" + gbk("皮肤")
+                + "\" Ver=\"1\x81\"/>"
+                  "</Files><RunApp>x</RunApp></L>",
+            {{"皮肤", "1\xEF\xBF\xBD"}}},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><L><Url>u</Url><Files><F Name=\"caf\xE9.txt\" Ver=\"1\"/>"
+         "</Files><RunApp>x</RunApp></L>",
+            {{"caf\xC3\xA9.txt", "1"}}},
+        {"<?xmlv x encoding=\"gb2312\"?><L><Url>u</Url><Files><F Name=\"\xE7\x9A\xAE.txt\" Ver=\"1\"/></Files>"
+         "<RunApp>x</RunApp></L>",
+            {{"皮.txt", "1"}}},
+    };
+    for (const auto& [bytes, entries] : cases) {
+        modXml::XmlDocument list;
+        modXml::ParseXml(bytes, list);
+        ASSERT_TRUE(list.parsed()) << bytes;
+        EXPECT_EQ(update_list::readFiles(list.document), entries) << bytes;
+        const std::string written = modXml::SaveXml(list);
+        modXml::XmlDocument again;
+        modXml::ParseXml(written, again);
+        ASSERT_TRUE(again.parsed()) << written;
+        EXPECT_EQ(update_list::readFiles(again.document), entries) << written;
+    }
 }
 
 TEST(UpdateLists, MissingAndBrokenDocuments)

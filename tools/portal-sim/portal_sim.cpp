@@ -162,6 +162,8 @@ bool PortalSim::parseRule(const std::string& text, Rule& rule)
         rule = {Rule::Kind::Status, value};
     else if (name == "nolength")
         rule = {Rule::Kind::NoLength, 0};
+    else if (name == "endless")
+        rule = {Rule::Kind::Endless, 0};
     else
         return false;
     return true;
@@ -252,7 +254,25 @@ void PortalSim::State::installRoutes()
             return;
         }
         const std::string type = contentTypeFor(*file);
-        if (rule.kind == Rule::Kind::Normal || rule.kind == Rule::Kind::Delay) {
+        if (rule.kind == Rule::Kind::Endless && req.method == "GET") {
+            // The file's bytes, then more of them, for as long as the client reads.
+            auto body = std::make_shared<std::string>(readFile(*file));
+            if (body->empty())
+                *body = " ";
+            res.set_chunked_content_provider(type, [this, body](size_t, httplib::DataSink& sink) {
+                {
+                    std::lock_guard lock(mutex);
+                    if (stopping)
+                        return false;
+                }
+                std::string piece;
+                while (piece.size() < 65536)
+                    piece += *body;
+                return sink.write(piece.data(), piece.size());
+            });
+            return;
+        }
+        if (rule.kind == Rule::Kind::Normal || rule.kind == Rule::Kind::Delay || rule.kind == Rule::Kind::Endless) {
             // The file is read only when a body is sent: a HEAD request costs a look at its size.
             std::error_code error;
             const auto size = fs::file_size(*file, error);

@@ -18,7 +18,7 @@ public:
     // How the server answers one path.
     struct Rule
     {
-        enum class Kind { Normal, Delay, Hang, Truncate, Status, NoLength };
+        enum class Kind { Normal, Delay, Hang, Truncate, Status, NoLength, Endless };
         Kind kind = Kind::Normal;
         int value = 0; // delay in ms, bytes sent before cutting, or the status code
     };
@@ -38,7 +38,8 @@ public:
     int port() const { return m_port; }
     std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
 
-    // "delay=MS", "hang", "truncate=BYTES", "status=CODE", "nolength" or "normal".
+    // "delay=MS", "hang", "truncate=BYTES", "status=CODE", "nolength", "endless" (HEAD
+    // announces the file's length, GET sends chunks that never end) or "normal".
     static bool parseRule(const std::string& text, Rule& rule);
     void setRule(const std::string& path, Rule rule);
     void clearRules();

@@ -1,0 +1,208 @@
+// The real updater, started from a copied program folder on a private X display and driven
+// by real clicks, against a local server whose list or files would harm the installation:
+// a link out of the folder, a name that is no file, a broken list, an endless body, a size
+// request that never ends.
+
+#include "child_process.h"
+#include "program_processes.h"
+#include "sim_server.h"
+#include "temp_folder.h"
+#include "x_display.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path built = TEST_PROGRAM_FOLDER;
+const std::string caption = "Tovanis网络电视-自动更新程序";
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+std::string updateList(const std::string& url, const Files& files)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
+    for (const auto& [name, ver] : files)
+        xml += "    <File Name=\"" + name + "\" Ver=\"" + ver + "\"/>\n";
+    return xml + "  </Files>\n  <RunApp>Pallomar.exe</RunApp>\n</UpdateList>\n";
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+class UpdaterFaults : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (findInPath("Xvfb").empty() || findInPath("xdotool").empty())
+            GTEST_SKIP() << "Xvfb and xdotool drive the updater's window; install the packages xvfb and xdotool";
+        ASSERT_TRUE(display.running()) << "Xvfb did not start";
+        fs::copy_file(built / "Renovo", program / "Renovo");
+        for (const auto& entry : fs::directory_iterator(built))
+            if (entry.path().extension() == ".so")
+                fs::copy_file(entry.path(), program / entry.path().filename().string());
+        fs::copy(built / "skin", program / "skin", fs::copy_options::recursive);
+    }
+
+    std::string base() { return updates.url("/update/files/"); }
+    void serve(const std::string& path, const std::string& bytes)
+    {
+        updates.site().write("update/files/" + path, bytes);
+    }
+
+    // Starts the updater and waits for its window; its size, for the buttons.
+    std::pair<int, int> startUpdater()
+    {
+        updater = std::make_unique<ChildProcess>((program / "Renovo").string(), std::vector<std::string> {},
+            std::vector<std::string> {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
+        EXPECT_TRUE(waitUntil([&] { return (window = display.findWindow(caption)).has_value(); }, 20000))
+            << "the updater's window shows";
+        const auto size = window ? display.size(*window) : std::nullopt;
+        return size.value_or(std::make_pair(0, 0));
+    }
+    bool got(const std::string& request)
+    {
+        const auto all = updates.server().requests();
+        return std::find(all.begin(), all.end(), request) != all.end();
+    }
+    // The update and exit buttons' centres: 90 x 25 pixels, 8 apart, 8 from the right edge,
+    // 8 above the 22-pixel status bar.
+    void clickUpdate(std::pair<int, int> size) { display.click(*window, size.first - 151, size.second - 43); }
+    void clickExit(std::pair<int, int> size) { display.click(*window, size.first - 53, size.second - 43); }
+    bool updaterEnds() { return updater->wait(10000) != -1; }
+    bool noTemporaryFiles()
+    {
+        for (const auto& entry : fs::recursive_directory_iterator(program.path()))
+            if (entry.path().extension() == ".tmp" || entry.path().extension() == ".writing")
+                return false;
+        return true;
+    }
+
+    SimServer updates;
+    XDisplay display;
+    TempFolder program;
+    TempFolder outside;
+    std::unique_ptr<ChildProcess> updater;
+    std::optional<std::string> window;
+    // Declared last, so that programs still running from the folder end first.
+    FolderProcesses programs {program.path()};
+};
+
+} // namespace
+
+TEST_F(UpdaterFaults, ALinkOutOfTheFolderIsRefusedAndTheOtherFilesGoOn)
+{
+    outside.write("victim.txt", "the user's own file");
+    fs::create_directory_symlink(outside.path(), program / "sub");
+    fs::create_directories(program / "new");
+    fs::create_symlink(outside / "victim.txt", program / "new/b.txt.tmp");
+    program.write("UpdList.xml", updateList(base(), {}));
+    serve("UpdList.xml", updateList(base(), {{"sub\\evil.txt", "1"}, {"new\\b.txt", "1"}, {"good.txt", "1"}}));
+    serve("sub/evil.txt", "evil");
+    serve("new/b.txt", "new b");
+    serve("good.txt", "good");
+
+    const auto size = startUpdater();
+    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/good.txt"); }, 20000));
+    waitUntil([] { return false; }, 700);
+    clickUpdate(size);
+    ASSERT_TRUE(waitUntil([&] { return program.exists("good.txt"); }, 20000)) << "the other files go on";
+    EXPECT_FALSE(outside.exists("evil.txt"));
+    EXPECT_EQ(outside.read("victim.txt"), "the user's own file");
+    EXPECT_FALSE(fs::is_symlink(program / "new/b.txt"));
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_FALSE(program.exists("NewUpdList.xml"));
+    // The local list keeps the refused files unlisted, so the next run offers them again.
+    EXPECT_EQ(program.read("UpdList.xml").find("evil"), std::string::npos);
+}
+
+TEST_F(UpdaterFaults, ANameThatIsAListFileIsRefused)
+{
+    const std::string local = updateList(base(), {{"a.dat", "1"}});
+    program.write("UpdList.xml", local);
+    serve("UpdList.xml", updateList(base(), {{"a.dat", "2"}, {"NewUpdList.xml", "1"}}));
+    serve("a.dat", "a");
+    serve("NewUpdList.xml", "<html><body>an error page</body></html>");
+
+    const auto size = startUpdater();
+    ASSERT_TRUE(waitUntil([&] { return program.exists("NewUpdList.xml"); }, 20000));
+    waitUntil([] { return false; }, 1000);
+    clickUpdate(size); // disabled: nothing happens
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_EQ(program.read("UpdList.xml"), local);
+    EXPECT_FALSE(program.exists("NewUpdList.xml"));
+    EXPECT_FALSE(got("GET /update/files/NewUpdList.xml"));
+    EXPECT_FALSE(got("GET /update/files/a.dat"));
+}
+
+TEST_F(UpdaterFaults, ABrokenListIsNeverKept)
+{
+    const std::string local = updateList(base(), {{"a.dat", "1"}});
+    program.write("UpdList.xml", local);
+    const std::string good = updateList(base(), {{"a.dat", "2"}});
+    serve("UpdList.xml", good.substr(0, good.rfind("</UpdateList>"))); // no closing tag
+    serve("a.dat", "a");
+
+    startUpdater();
+    // The list error shows in a message box of the program's own caption.
+    EXPECT_TRUE(waitUntil([&] { return display.findWindow("Renovo").has_value(); }, 20000));
+    EXPECT_FALSE(got("HEAD /update/files/a.dat"));
+    EXPECT_EQ(program.read("UpdList.xml"), local);
+    EXPECT_FALSE(program.exists("NewUpdList.xml"));
+    EXPECT_TRUE(programs.endAll());
+}
+
+TEST_F(UpdaterFaults, AnEndlessBodyEndsAtItsAnnouncedSize)
+{
+    program.write("UpdList.xml", updateList(base(), {{"a.dat", "1"}}));
+    program.write("a.dat", "old a");
+    serve("UpdList.xml", updateList(base(), {{"a.dat", "2"}}));
+    serve("a.dat", std::string(44, 'a'));
+    updates.rule("/update/files/a.dat", "endless");
+
+    const auto size = startUpdater();
+    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/a.dat"); }, 20000));
+    waitUntil([] { return false; }, 700);
+    clickUpdate(size);
+    ASSERT_TRUE(waitUntil([&] { return got("GET /update/files/a.dat"); }, 10000));
+    // The download stops by itself; then the exit button is enabled again and ends the updater.
+    waitUntil([] { return false; }, 1500);
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_EQ(program.read("a.dat"), "old a");
+    EXPECT_TRUE(noTemporaryFiles());
+    EXPECT_FALSE(program.exists("NewUpdList.xml"));
+}
+
+TEST_F(UpdaterFaults, TheExitButtonWorksWhileASizeRequestHangs)
+{
+    program.write("UpdList.xml", updateList(base(), {}));
+    serve("UpdList.xml", updateList(base(), {{"a.dat", "1"}}));
+    serve("a.dat", "a");
+    updates.rule("/update/files/a.dat", "hang");
+
+    const auto size = startUpdater();
+    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/a.dat"); }, 20000));
+    waitUntil([] { return false; }, 500);
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds()) << "the click is not held back until the request ends";
+    EXPECT_FALSE(program.exists("NewUpdList.xml"));
+    updates.rule("/update/files/a.dat", "normal");
+}

@@ -1,0 +1,41 @@
+// Update lists: any bytes parse or are refused without harm; a list that parses (the only
+// kind the updater ever writes back) writes back to bytes that read back to the same entries,
+// and one the updater accepts stays acceptable.
+
+#include "modXml.h"
+#include "name_rules.h"
+#include "update_list.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    modXml::XmlDocument list;
+    modXml::ParseXml(bytes, list);
+    const bool usable = !update_list::serverListProblem(list).has_value();
+    std::vector<update_list::FileEntry> entries;
+    try {
+        entries = update_list::readFiles(list.document);
+    } catch (const update_list::ListError&) {
+        if (usable)
+            std::abort(); // an accepted list must have readable entries
+        return 0;
+    }
+    auto checked = entries;
+    name_rules::checkEntries(checked, entries, list.encoding);
+    update_list::entriesToUpdate(entries, checked);
+    if (!list.parsed())
+        return 0;
+
+    const std::string written = modXml::SaveXml(list);
+    modXml::XmlDocument again;
+    modXml::ParseXml(written, again);
+    if (!again.parsed() || update_list::readFiles(again.document) != entries)
+        std::abort();
+    if (usable && update_list::serverListProblem(again))
+        std::abort();
+    return 0;
+}
