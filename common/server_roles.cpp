@@ -2,9 +2,13 @@
 
 #include "server_defaults.h"
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <netinet/in.h>
+#include <string>
 
 namespace {
 
@@ -38,49 +42,75 @@ const char* serverRoleVariable(ServerRole role)
     return info(role).variable;
 }
 
-bool isValidServerHost(std::string_view value)
+namespace {
+
+bool isPort(std::string_view port)
 {
-    std::string_view host = value;
-    std::string_view port;
-    if (value.starts_with('[')) {
-        const size_t close = value.find(']');
-        if (close == std::string_view::npos || close < 2)
+    if (port.empty() || port.size() > 5)
+        return false;
+    long number = 0;
+    for (char c : port) {
+        if (c < '0' || c > '9')
             return false;
-        for (char c : value.substr(1, close - 1))
-            if (!(std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.'))
-                return false;
-        if (close + 1 == value.size())
-            return true;
-        if (value[close + 1] != ':')
-            return false;
-        host = {};
-        port = value.substr(close + 2);
-    } else if (const size_t colon = value.find(':'); colon != std::string_view::npos) {
-        host = value.substr(0, colon);
-        port = value.substr(colon + 1);
-        if (port.empty())
-            return false;
+        number = number * 10 + (c - '0');
     }
-    if (!value.starts_with('[')) {
-        if (host.empty() || host.front() == '-' || host.front() == '.')
+    return number >= 1 && number <= 65535;
+}
+
+// A host name: labels of letters, digits and dashes, none empty and none beginning or
+// ending with a dash, joined by dots; one dot may end the name.
+bool isHostName(std::string_view host)
+{
+    if (host.ends_with('.'))
+        host.remove_suffix(1);
+    if (host.empty() || host.size() > 253)
+        return false;
+    std::size_t start = 0;
+    while (start <= host.size()) {
+        const std::size_t dot = std::min(host.find('.', start), host.size());
+        const std::string_view label = host.substr(start, dot - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
             return false;
-        for (char c : host)
-            if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-'))
+        for (char c : label)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-')
                 return false;
-    }
-    if (!port.empty() || value.ends_with(':')) {
-        if (port.empty() || port.size() > 5)
-            return false;
-        long number = 0;
-        for (char c : port) {
-            if (c < '0' || c > '9')
-                return false;
-            number = number * 10 + (c - '0');
-        }
-        if (number < 1 || number > 65535)
-            return false;
+        start = dot + 1;
     }
     return true;
+}
+
+bool isIpv6Address(std::string_view text)
+{
+    if (text.empty() || text.size() > 45)
+        return false;
+    for (char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c)) && c != ':' && c != '.')
+            return false;
+    in6_addr address {};
+    return ::inet_pton(AF_INET6, std::string(text).c_str(), &address) == 1;
+}
+
+} // namespace
+
+bool isValidServerHost(std::string_view value)
+{
+    std::string_view port;
+    bool hostOk = false;
+    if (value.starts_with('[')) {
+        const std::size_t close = value.find(']');
+        if (close == std::string_view::npos)
+            return false;
+        hostOk = isIpv6Address(value.substr(1, close - 1));
+        const std::string_view rest = value.substr(close + 1);
+        if (!rest.empty() && (rest.front() != ':' || !isPort(port = rest.substr(1))))
+            return false;
+    } else {
+        const std::size_t colon = value.find(':');
+        hostOk = isHostName(value.substr(0, colon));
+        if (colon != std::string_view::npos && !isPort(port = value.substr(colon + 1)))
+            return false;
+    }
+    return hostOk;
 }
 
 std::string serverHost(ServerRole role)

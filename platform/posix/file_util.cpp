@@ -34,27 +34,42 @@ std::optional<std::string> readWholeFile(const std::string& path)
 
 bool writeFileReplacing(const std::string& path, std::string_view content)
 {
-    const std::string temporary = path + ".writing";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A name of its own for every write: two programs replacing one file at the same moment
+    // must not write into each other's temporary file.
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return false;
+    // The new file gets the permissions of the one it replaces, or the usual ones of a new file.
+    struct stat old
+    { };
+    mode_t mode = 0;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const auto fail = [&] {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return false;
+    };
+    if (::fchmod(fd, mode) != 0)
+        return fail();
     size_t written = 0;
     while (written < content.size()) {
         const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return false;
-        }
+        if (n <= 0)
+            return fail();
         written += static_cast<size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::fsync(fd) != 0)
+        return fail();
+    if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }

@@ -1,105 +1,50 @@
 #include "profile.h"
 
+#include "codepage.h"
 #include "file_util.h"
+#include "profile_text.h"
 
-#include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <optional>
-#include <string_view>
-#include <vector>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
 
-std::string_view trim(std::string_view text)
+// Both shells may write one settings file at the same moment: every read-modify-write of a
+// file holds an exclusive lock on its folder, so that no write is lost between them.
+class FolderLock
 {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
+public:
+    explicit FolderLock(const std::string& file)
+    {
+        std::filesystem::path folder = std::filesystem::path(file).parent_path();
+        if (folder.empty())
+            folder = ".";
+        m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) { }
     }
-    return true;
-}
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
 
-// One line of the file as stored, with its line ending, and what it means.
-struct Line
-{
-    std::string raw;
-    std::optional<std::string> section; // "[name]" lines
-    std::optional<std::string> key; // "key=value" lines
-    std::string value;
+private:
+    int m_fd = -1;
 };
 
-std::vector<Line> parse(const std::string& content)
+// The names and values of the calls are ANSI text; a file with a byte-order mark holds UTF-8
+// once decoded.
+std::string toDocument(const profile_text::Document& document, const char* ansi)
 {
-    std::vector<Line> lines;
-    size_t start = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        end = end == std::string::npos ? content.size() : end + 1;
-        Line line;
-        line.raw = content.substr(start, end - start);
-        const std::string_view text = trim(line.raw);
-        if (!text.empty() && text.front() == '[') {
-            const size_t close = text.find(']');
-            line.section = std::string(trim(text.substr(1, close == std::string_view::npos ? text.npos : close - 1)));
-        } else if (const size_t eq = text.find('='); eq != std::string_view::npos && eq > 0) {
-            line.key = std::string(trim(text.substr(0, eq)));
-            std::string_view value = trim(text.substr(eq + 1));
-            // A value in matching quotes reads without them.
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-                value = value.substr(1, value.size() - 2);
-            line.value = std::string(value);
-        }
-        lines.push_back(std::move(line));
-        start = end;
-    }
-    return lines;
-}
-
-// Index range [first, last) of the lines that belong to the first section named `section`
-// (the header excluded), or nothing.
-std::optional<std::pair<size_t, size_t>> findSection(const std::vector<Line>& lines, std::string_view section)
-{
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].section && equalNoCase(*lines[i].section, trim(section))) {
-            size_t end = i + 1;
-            while (end < lines.size() && !lines[end].section)
-                ++end;
-            return std::make_pair(i + 1, end);
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<size_t> findKey(const std::vector<Line>& lines, std::pair<size_t, size_t> range, std::string_view key)
-{
-    for (size_t i = range.first; i < range.second; ++i)
-        if (lines[i].key && equalNoCase(*lines[i].key, trim(key)))
-            return i;
-    return std::nullopt;
-}
-
-std::string lineEnding(const std::vector<Line>& lines)
-{
-    for (const Line& line : lines)
-        if (line.raw.size() >= 2 && line.raw.ends_with("\r\n"))
-            return "\r\n";
-        else if (line.raw.ends_with("\n"))
-            return "\n";
-    return "\r\n";
+    return document.isUtf8() ? ansiToUtf8(ansi) : std::string(ansi);
 }
 
 } // namespace
@@ -113,18 +58,22 @@ std::size_t getPrivateProfileString(const char* section,
 {
     if (buffer == nullptr || size == 0)
         return 0;
-    std::string_view result = trim(defaultValue ? std::string_view(defaultValue) : std::string_view());
-    std::string found;
-    if (section && key) {
-        const std::vector<Line> lines = parse(readWholeFile(path).value_or(std::string()));
-        if (const auto range = findSection(lines, section))
-            if (const auto index = findKey(lines, *range, key)) {
-                found = lines[*index].value;
-                result = found;
-            }
+    std::string result = defaultValue ? defaultValue : "";
+    result.erase(0, result.find_first_not_of(" \t"));
+    result.erase(result.find_last_not_of(" \t") + 1);
+    if (section && key && *key) {
+        const std::optional<std::string> bytes = readWholeFile(path);
+        const auto document = bytes ? profile_text::decode(*bytes) : std::nullopt;
+        if (document) {
+            const auto found
+                = profile_text::find(*document, toDocument(*document, section), toDocument(*document, key));
+            if (found)
+                result = document->isUtf8() ? utf8ToAnsi(*found) : *found;
+        }
     }
-    const size_t count = std::min(result.size(), size - 1);
-    std::memcpy(buffer, result.data(), count);
+    const std::size_t count = profile_text::ansiPrefixLength(result, size - 1);
+    if (count > 0)
+        std::memcpy(buffer, result.data(), count);
     buffer[count] = '\0';
     return count;
 }
@@ -133,44 +82,26 @@ bool writePrivateProfileString(const char* section, const char* key, const char*
 {
     if (section == nullptr)
         return false;
-    const std::optional<std::string> content = readWholeFile(path);
-    std::vector<Line> lines = parse(content.value_or(std::string()));
-    const std::string eol = lineEnding(lines);
-    const auto range = findSection(lines, section);
-    const std::string newLine = key && value ? std::string(trim(key)) + "=" + std::string(trim(value)) + eol : "";
-
-    if (key == nullptr) {
-        if (!range)
-            return true;
-        lines.erase(
-            lines.begin() + static_cast<long>(range->first - 1), lines.begin() + static_cast<long>(range->second));
-    } else if (value == nullptr) {
-        const auto index = range ? findKey(lines, *range, key) : std::nullopt;
-        if (!index)
-            return true; // nothing to delete: the file is not even created
-        lines.erase(lines.begin() + static_cast<long>(*index));
-    } else if (!range) {
-        if (!lines.empty() && !lines.back().raw.ends_with("\n"))
-            lines.back().raw += eol;
-        lines.push_back(Line {"[" + std::string(trim(section)) + "]" + eol});
-        lines.push_back(Line {newLine});
-    } else if (const auto index = findKey(lines, *range, key)) {
-        lines[*index].raw = newLine;
-    } else {
-        // Insert after the last non-blank line of the section, so blank lines that
-        // separate it from the next section stay where they are.
-        size_t at = range->second;
-        while (at > range->first && trim(lines[at - 1].raw).empty())
-            --at;
-        if (at > 0 && !lines[at - 1].raw.ends_with("\n"))
-            lines[at - 1].raw += eol;
-        lines.insert(lines.begin() + static_cast<long>(at), Line {newLine});
+    FolderLock lock(path);
+    const std::optional<std::string> bytes = readWholeFile(path);
+    // A file that is there but cannot be read is not written over.
+    if (!bytes && fileExists(path))
+        return false;
+    auto document = profile_text::decode(bytes.value_or(std::string()));
+    if (!document)
+        return false;
+    const std::string sectionText = toDocument(*document, section);
+    const std::optional<std::string> keyText = key ? std::optional(toDocument(*document, key)) : std::nullopt;
+    const std::optional<std::string> valueText = value ? std::optional(toDocument(*document, value)) : std::nullopt;
+    switch (profile_text::update(*document, sectionText, keyText, valueText)) {
+    case profile_text::Change::Unchanged:
+        return true; // nothing to delete: the file is not even created
+    case profile_text::Change::Refused:
+        return false;
+    case profile_text::Change::Changed:
+        break;
     }
-
-    std::string out;
-    for (const Line& line : lines)
-        out += line.raw;
-    return writeFileReplacing(path, out);
+    return writeFileReplacing(path, profile_text::encode(*document));
 }
 
 } // namespace platform

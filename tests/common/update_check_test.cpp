@@ -1,4 +1,5 @@
 #include "update_check.h"
+#include "update_notice.h"
 #include "update_test_support.h"
 
 #include <gtest/gtest.h>
@@ -146,4 +147,22 @@ TEST_F(UpdateCheck, TheNoticeIsRequestedOncePerSetFlag)
     EXPECT_TRUE(takeUpdateNoticeRequest(portal));
     EXPECT_FALSE(portal.fields.updateFlag);
     EXPECT_FALSE(takeUpdateNoticeRequest(portal));
+}
+
+TEST_F(UpdateCheck, AnAcceptedVersionIsNeverOfferedAgain)
+{
+    // Versions the server may send that once came back from "Setting.ini" as another
+    // number: a line break inside, a number beyond a double, more digits than a read holds.
+    for (const std::string& server : {std::string("0\n9"), std::string("1e309"), std::string(144, '9')}) {
+        installed("UpdatePalloVersion", "ThisPalloVersion", "2.0");
+        serve(server + "\r\n", "新版本");
+        PlainUpdateHost first(Shell::Portal);
+        runUpdateCheck(first);
+        ASSERT_TRUE(first.fields.updateFlag) << server;
+        update_notice::accept(Shell::Portal, first.fields.TransferVersion);
+
+        PlainUpdateHost next(Shell::Portal);
+        runUpdateCheck(next);
+        EXPECT_FALSE(next.fields.updateFlag) << server << " recorded as " << next.fields.installedVersion;
+    }
 }

@@ -62,22 +62,34 @@ std::optional<std::string> XDisplay::findWindow(const std::string& caption) cons
     return windows->front();
 }
 
-std::optional<std::pair<int, int>> XDisplay::size(const std::string& window) const
+std::optional<XDisplay::Geometry> XDisplay::geometry(const std::string& window) const
 {
     const auto lines = xdotool({"getwindowgeometry", "--shell", window});
     if (!lines)
         return std::nullopt;
-    int width = -1;
-    int height = -1;
+    Geometry g {0, 0, -1, -1};
     for (const std::string& line : *lines) {
-        if (line.rfind("WIDTH=", 0) == 0)
-            width = std::atoi(line.c_str() + 6);
+        const auto value = [&](const char* key) { return std::atoi(line.c_str() + std::string_view(key).size()); };
+        if (line.rfind("X=", 0) == 0)
+            g.x = value("X=");
+        else if (line.rfind("Y=", 0) == 0)
+            g.y = value("Y=");
+        else if (line.rfind("WIDTH=", 0) == 0)
+            g.width = value("WIDTH=");
         else if (line.rfind("HEIGHT=", 0) == 0)
-            height = std::atoi(line.c_str() + 7);
+            g.height = value("HEIGHT=");
     }
-    if (width <= 0 || height <= 0)
+    if (g.width <= 0 || g.height <= 0)
         return std::nullopt;
-    return std::make_pair(width, height);
+    return g;
+}
+
+std::optional<std::pair<int, int>> XDisplay::size(const std::string& window) const
+{
+    const auto g = geometry(window);
+    if (!g)
+        return std::nullopt;
+    return std::make_pair(g->width, g->height);
 }
 
 bool XDisplay::click(const std::string& window, int x, int y) const

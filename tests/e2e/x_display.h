@@ -23,6 +23,13 @@ public:
 
     // The first visible window whose caption matches exactly, or nothing.
     std::optional<std::string> findWindow(const std::string& caption) const;
+    struct Geometry
+    {
+        int x, y, width, height;
+    };
+    // Position (without a window manager: on the screen) and size of a window, or nothing
+    // when it is gone.
+    std::optional<Geometry> geometry(const std::string& window) const;
     // Width and height of a window, or nothing when it is gone.
     std::optional<std::pair<int, int>> size(const std::string& window) const;
     // A real left click: the pointer moves to (x, y) of the window, rests, presses and releases.
