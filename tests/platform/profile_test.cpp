@@ -122,7 +122,7 @@ TEST(ProfileStrings, FilesWithMarksBracketsDoubleByteNamesAndOddLinesReadAsTheRe
         {"UTF-16 LE",
             std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0"
                         "2\0",
-                20),
+                18),
             "S", "k", "2"},
         {"bracket in a name", "[a]b]\r\nk=3\r\n", "a]b", "k", "3"},
         {"GBK trail byte ]", "[\x81\x5D]\r\nk=4\r\n", "\x81\x5D", "k", "4"},
