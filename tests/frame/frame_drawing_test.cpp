@@ -1,0 +1,134 @@
+// The frame's drawing helpers: nine-part stretch at any size and display scale, the copy
+// that leaves out the key colour, the shape taken from the skin, and the skin bitmap.
+
+#include "CSkinForm.h"
+#include "MDC.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+using namespace MDC;
+
+namespace {
+
+Surface skin()
+{
+    std::ifstream in(FRAME_SKIN, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return surfaceForBitmap(bytes);
+}
+
+// A frame source whose every pixel tells where it came from.
+Surface labelledSource()
+{
+    Surface s = memorySurface(9, 54);
+    for (int y = 0; y < 54; ++y)
+        for (int x = 0; x < 9; ++x)
+            s.row(y)[x] = rgb(x * 20, y * 4, 7);
+    return s;
+}
+
+long area(const Region& region)
+{
+    long total = 0;
+    for (const Rect& r : region.rects)
+        total += static_cast<long>(r.width) * r.height;
+    return total;
+}
+
+} // namespace
+
+TEST(FrameDrawing, NinePartStretchKeepsCornersAndStretchesEdgesAtEveryScale)
+{
+    const Surface source = labelledSource();
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        const int w = 100 * scale, h = 80 * scale;
+        Surface target = memorySurface(w, h);
+        nineStretch(target, {0, 0, w, h}, source, {0, 0, 9, 54}, {4, 50, 4, 3}, std::nullopt, scale);
+        for (int ty = 0; ty < h; ++ty) {
+            const int y = ty / scale, ly = h / scale;
+            const int sy = y < 50 ? y : y >= ly - 3 ? 51 + y - (ly - 3) : 50;
+            for (int tx = 0; tx < w; ++tx) {
+                const int x = tx / scale, lx = w / scale;
+                const int sx = x < 4 ? x : x >= lx - 4 ? 5 + x - (lx - 4) : 4;
+                ASSERT_EQ(target.at(tx, ty), source.at(sx, sy)) << tx << "," << ty;
+            }
+        }
+    }
+}
+
+TEST(FrameDrawing, WholeStretchWithoutMarginsAndCopiesWithoutTheKeyColour)
+{
+    Surface source = memorySurface(2, 2);
+    source.row(0)[0] = rgb(255, 0, 255);
+    source.row(0)[1] = rgb(1, 2, 3);
+    source.row(1)[0] = rgb(4, 5, 6);
+    source.row(1)[1] = rgb(7, 8, 9);
+    Surface target = memorySurface(6, 6);
+    std::fill(target.pixels.begin(), target.pixels.end(), rgb(50, 50, 50));
+    nineStretch(target, {1, 1, 4, 4}, source, {0, 0, 2, 2}, {0, 0, 0, 0}, rgb(255, 0, 255));
+    EXPECT_EQ(target.at(0, 0), rgb(50, 50, 50)) << "outside the target rectangle";
+    EXPECT_EQ(target.at(2, 2), rgb(50, 50, 50)) << "the key colour is left out";
+    EXPECT_EQ(target.at(3, 1), rgb(1, 2, 3));
+    EXPECT_EQ(target.at(1, 4), rgb(4, 5, 6));
+    EXPECT_EQ(target.at(4, 4), rgb(7, 8, 9));
+
+    // Shrinking averages what a pixel covers.
+    Surface small = memorySurface(1, 1);
+    stretch(small, {0, 0, 1, 1}, source, {0, 1, 2, 1});
+    EXPECT_EQ(small.at(0, 0), rgb(5, 6, 7));
+    // Drawing off the surface is clipped, an empty surface takes nothing.
+    stretch(target, {-3, 5, 8, 8}, source, {0, 0, 2, 2});
+    Surface none = memorySurface(0, 10);
+    EXPECT_TRUE(none.empty());
+    stretch(none, {0, 0, 4, 4}, source, {0, 0, 2, 2});
+}
+
+TEST(FrameDrawing, TheSkinsCornersAreCutFromTheShapeAtAnySizeAndScale)
+{
+    const Surface image = skin();
+    ASSERT_EQ(image.width, 167);
+    ASSERT_EQ(image.height, 57);
+    EXPECT_TRUE(sameColour(image.at(0, 0), frame::kSkinKey));
+    EXPECT_TRUE(sameColour(image.at(8, 53), frame::kSkinKey));
+    EXPECT_FALSE(sameColour(image.at(4, 50), frame::kSkinKey)) << "the client background";
+
+    struct Size
+    {
+        int w;
+        int h;
+    };
+    for (const Size size : {Size {9, 54}, Size {10, 60}, Size {137, 40}, Size {400, 300}, Size {1921, 1081}}) {
+        for (const double scale : {1.0, 1.5, 2.0}) {
+            SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h) + " at " + std::to_string(scale));
+            Surface background = memorySurface(toDevice(size.w, scale), toDevice(size.h, scale));
+            nineStretch(background, {0, 0, background.width, background.height}, image, {0, 0, 9, 54}, {4, 50, 4, 3},
+                std::nullopt, scale);
+            const Region shape = shapeFromSurface(background, {0, 0, size.w, size.h}, frame::kSkinKey, scale);
+            for (const auto& [x, y] : {std::pair {0, 0}, {size.w - 1, 0}, {0, size.h - 1}, {size.w - 1, size.h - 1}})
+                EXPECT_FALSE(shape.contains(x, y)) << x << "," << y;
+            for (const auto& [x, y] :
+                {std::pair {3, 0}, {size.w - 4, 0}, {0, 3}, {2, size.h - 1}, {size.w / 2, size.h / 2}})
+                EXPECT_TRUE(shape.contains(x, y)) << x << "," << y;
+            // Five pixels cut at each top corner, three at each bottom one.
+            EXPECT_EQ(area(shape), static_cast<long>(size.w) * size.h - 16);
+            EXPECT_LE(shape.rects.size(), 14u) << "rows with the same runs share a band";
+        }
+    }
+}
+
+TEST(FrameDrawing, BitmapsThatAreNoUncompressedBitmapGiveNoSurface)
+{
+    std::ifstream in(FRAME_SKIN, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(surfaceForBitmap(bytes.substr(0, bytes.size() / 2)).empty()) << "cut short";
+    EXPECT_TRUE(surfaceForBitmap("PNG").empty());
+    std::string compressed = bytes;
+    compressed[30] = 1;
+    EXPECT_TRUE(surfaceForBitmap(compressed).empty());
+    EXPECT_EQ(translateColour(0x00332211u, nullptr), rgb(0x11, 0x22, 0x33));
+    EXPECT_EQ(translateColour(0x8000000Fu, [](int index) { return rgb(index, 0, 0); }), rgb(15, 0, 0));
+}
