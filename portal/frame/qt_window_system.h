@@ -1,0 +1,122 @@
+#pragma once
+
+#include "frame_platform.h"
+#include "hook_platform.h"
+#include "qt_messages.h"
+#include "qt_window_drag.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRegion>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QMenu;
+
+namespace frame {
+
+class HookFilter;
+
+// The window system under the frame and the hook, for Qt widgets: a window handle is the
+// address of a top-level widget. Messages reach a hooked widget through an event filter
+// that translates its events; the widget's own event handling is its previous procedure.
+// Moving and sizing go to the window manager, with our own drag where it cannot.
+class QtWindowSystem final : public HookPlatform, public FramePlatform
+{
+public:
+    static QtWindowSystem& instance();
+    static Hwnd hwndOf(const QWidget* window) { return reinterpret_cast<Hwnd>(window); }
+    // The live widget a handle names, or null.
+    QWidget* widget(Hwnd hwnd) const;
+
+    // How the system menu is shown and answered; tests answer it without a modal loop.
+    using MenuChooser = std::function<unsigned(QMenu& menu, QPoint at)>;
+    MenuChooser setSystemMenuChooser(MenuChooser chooser);
+
+    // HookPlatform
+    bool isWindow(Hwnd hwnd) const override { return widget(hwnd) != nullptr; }
+    bool ownedByThisProcess(Hwnd hwnd) const override;
+    bool isUnicodeWindow(Hwnd) const override { return true; }
+    int replaceProcedure(Hwnd hwnd, std::shared_ptr<HookedWindowProc> proc) override;
+    void restoreProcedure(Hwnd hwnd) override;
+    LResult callPreviousProcedure(Hwnd hwnd, bool unicode, unsigned uMsg, WParam wParam, LParam lParam) override;
+    void trackMouseLeave(Hwnd hwnd) override;
+    void destroyWindow(Hwnd hwnd) override;
+    void runLater(int delayMs, std::function<void()> task) override;
+
+    // FramePlatform
+    std::uint32_t style(Hwnd hwnd) const override;
+    void setStyle(Hwnd hwnd, std::uint32_t style) override;
+    void frameChanged(Hwnd hwnd) override;
+    MDC::Rect windowRect(Hwnd hwnd) const override;
+    double devicePixelRatio(Hwnd hwnd) const override;
+    bool isVisible(Hwnd hwnd) const override;
+    bool isZoomed(Hwnd hwnd) const override;
+    bool isIconic(Hwnd hwnd) const override;
+    std::string windowText(Hwnd hwnd) const override;
+    void showWindow(Hwnd hwnd, int command) override;
+    LResult sendMessage(Hwnd hwnd, unsigned uMsg, WParam wParam, LParam lParam) override;
+    void releaseCapture() override;
+    unsigned trackSystemMenu(Hwnd hwnd, POINT at) override;
+    POINT cursorPos() const override;
+    MDC::Rect workArea(Hwnd hwnd) const override;
+    int systemMetric(int index) const override;
+    void drawWindowText(
+        Hwnd hwnd, MDC::Surface& surface, const std::string& text, MDC::Rect rect, unsigned format) override;
+    void setWindowRegion(Hwnd hwnd, const MDC::Region& region, bool redraw) override;
+    void copyToWindow(Hwnd hwnd, const MDC::Surface& surface, std::optional<MDC::Rect> part) override;
+    void paintWindow(Hwnd hwnd, const MDC::Surface& surface) override;
+    MDC::Surface loadBitmapResource(int id) override;
+    int loadCursor(int systemId) override;
+    void destroyCursor(int) override { }
+    void setCursor(Hwnd hwnd, int cursor) override;
+    bool libraryExports(const std::string& library, const std::string& function) const override;
+
+private:
+    friend class HookFilter;
+    QtWindowSystem() = default;
+    HookFilter* hook(Hwnd hwnd) const;
+    // Asks the hooked window for its size limits (WM_GETMINMAXINFO) and applies them.
+    MINMAXINFO applySizeLimits(QWidget& window);
+    void systemCommand(QWidget& window, unsigned command);
+    void startDrag(QWidget& window, int hit, bool buttonHeld);
+
+    std::map<Hwnd, HookFilter*> m_hooks; // deleted later: one may be filtering when it goes
+    std::map<Hwnd, QRegion> m_regions;
+    MenuChooser m_chooseFromMenu;
+    int m_dispatching = 0; // messages being handled by a hooked window
+};
+
+// The event filter that is a hooked window's procedure.
+class HookFilter final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HookFilter)
+
+public:
+    HookFilter(QtWindowSystem& system, QWidget& window, std::shared_ptr<HookedWindowProc> proc);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // The event a message being handled came from; its handling is the previous procedure.
+    struct InFlight
+    {
+        QEvent* event = nullptr;
+        unsigned uMsg = 0;
+        bool delivered = false;
+    };
+
+    QtWindowSystem& system;
+    QPointer<QWidget> window;
+    Hwnd hwnd;
+    std::shared_ptr<HookedWindowProc> proc;
+    TranslationState state;
+    InFlight* inFlight = nullptr;
+    WindowDrag drag;
+    QPoint lastGlobalPos;
+    bool hadMouseTracking = false;
+};
+
+} // namespace frame

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "CSkinForm.h"
+
+#include <memory>
+
+class QWidget;
+
+// The drawn frame for a Qt window.
+namespace frame {
+
+// A frame over the Qt window system, not attached yet.
+std::unique_ptr<CSkinForm> newSkinForm(SkinFormEvents* events = nullptr);
+// The window handle of a top-level widget, for Attach.
+Hwnd hwndOf(const QWidget* window);
+
+} // namespace frame

@@ -1,0 +1,215 @@
+// The drawn frame on a real Qt window, offscreen, driven by the window system's own input
+// path: its pixels against the skin at the display scale the test runs at (the test runs
+// at 100 %, 150 % and 200 %), the buttons' states, the title, the shape, and moving,
+// sizing, maximizing and the system menu where no window manager helps.
+
+#include "MDC.h"
+#include "qt_test_util.h"
+#include "qt_window_system.h"
+#include "skinned_frame.h"
+
+#include <QMenu>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+using namespace frame;
+
+namespace {
+
+MDC::Surface skinFile()
+{
+    std::ifstream in(FRAME_SKIN, std::ios::binary);
+    return MDC::surfaceForBitmap(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+}
+
+class FrameWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        window.setWindowTitle(QStringLiteral("Frame"));
+        // Small enough for the work area of the offscreen screen at 200 %.
+        window.setGeometry(60, 50, 300, 220);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        form = newSkinForm();
+        form->Attach(hwndOf(&window));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        scale = window.devicePixelRatioF();
+    }
+
+    QImage shot() { return window.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // The device pixel at the centre of a window pixel.
+    static QRgb at(const QImage& image, double scale, int x, int y)
+    {
+        return image.pixel(
+            static_cast<int>(std::floor((x + 0.5) * scale)), static_cast<int>(std::floor((y + 0.5) * scale)));
+    }
+
+    // Whether the window shows a block of the skin at `target`, pixel for pixel.
+    ::testing::AssertionResult showsSkin(const QImage& image, QRect target, QPoint source)
+    {
+        for (int y = 0; y < target.height(); ++y)
+            for (int x = 0; x < target.width(); ++x) {
+                const QRgb shown = at(image, scale, target.x() + x, target.y() + y) | 0xFF000000u;
+                if (shown != skin.at(source.x() + x, source.y() + y))
+                    return ::testing::AssertionFailure() << "window pixel " << target.x() + x << "," << target.y() + y;
+            }
+        return ::testing::AssertionSuccess();
+    }
+
+    QWindow* native() { return window.windowHandle(); }
+
+    MDC::Surface skin = skinFile();
+    QWidget window;
+    std::unique_ptr<CSkinForm> form;
+    double scale = 1;
+};
+
+} // namespace
+
+TEST_F(FrameWindow, DrawsTitleBarButtonsAndTitleFromTheSkinInDevicePixels)
+{
+    ASSERT_FALSE(skin.empty());
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+    const QImage image = shot();
+    ASSERT_EQ(image.width(), MDC::toDevice(window.width(), scale));
+    ASSERT_EQ(form->frameSurface().width, image.width()) << "the frame is drawn at the display's own resolution";
+    const int w = window.width();
+    // The resource the program carries is the skin the script drew.
+    EXPECT_EQ(QtWindowSystem::instance().loadBitmapResource(101).pixels, skin.pixels);
+
+    EXPECT_TRUE(showsSkin(image, {w - 39, 0, 39, 19}, {93, 0}));
+    EXPECT_TRUE(showsSkin(image, {w - 67, 0, 28, 19}, {37, 0}));
+    EXPECT_TRUE(showsSkin(image, {w - 95, 0, 28, 19}, {9, 0}));
+    EXPECT_TRUE(showsSkin(image, {0, 60, 4, 1}, {0, 50})) << "left border, stretched";
+    EXPECT_TRUE(showsSkin(image, {0, 200, 4, 1}, {0, 50}));
+    EXPECT_TRUE(showsSkin(image, {w / 2, 28, 1, 22}, {4, 28})) << "title area below the title";
+    EXPECT_TRUE(showsSkin(image, {w / 2, window.height() - 3, 1, 3}, {4, 51})) << "bottom border";
+
+    // Sharp at any scale: every device pixel of a button is a colour of its glyph.
+    std::set<QRgb> glyph;
+    for (int y = 0; y < 19; ++y)
+        for (int x = 93; x < 132; ++x)
+            glyph.insert(skin.at(x, y));
+    const int left = MDC::toDevice(w - 39, scale), bottom = MDC::toDevice(19, scale);
+    for (int y = 0; y < bottom; ++y)
+        for (int x = left; x < image.width(); ++x)
+            ASSERT_TRUE(glyph.count(image.pixel(x, y) | 0xFF000000u)) << "device pixel " << x << "," << y;
+
+    // The title, in the window's font, left in the bar; a changed title shows at the next
+    // resize.
+    auto titlePixels = [&](const QImage& shown) {
+        int differing = 0;
+        for (int y = 3; y < 22; ++y)
+            for (int x = 6; x < 60; ++x)
+                differing += (at(shown, scale, x, y) | 0xFF000000u) != skin.at(4, y);
+        return differing;
+    };
+    EXPECT_GT(titlePixels(image), 20);
+    window.setWindowTitle(QString());
+    EXPECT_GT(titlePixels(shot()), 20);
+    window.resize(320, 200);
+    ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(320, scale); }));
+    EXPECT_EQ(titlePixels(shot()), 0);
+}
+
+TEST_F(FrameWindow, CaptionButtonsTurnHotAndPressedAndAReleaseOnCloseClosesTheWindow)
+{
+    const int w = window.width();
+    QTest::mouseMove(native(), {w - 20, 10});
+    ASSERT_TRUE(waitUntil([&] { return form->ButtonState(CLOSE_BUTTON) == 1; }));
+    EXPECT_TRUE(showsSkin(shot(), {w - 39, 0, 39, 19}, {93, 19}));
+
+    QTest::mouseMove(native(), {w - 80, 10});
+    QTest::mousePress(native(), Qt::LeftButton, {}, {w - 80, 10});
+    ASSERT_TRUE(waitUntil([&] { return form->ButtonState(MIN_BUTTON) == 2; }));
+    EXPECT_EQ(form->ButtonState(CLOSE_BUTTON), 0);
+    const QImage pressed = shot();
+    EXPECT_TRUE(showsSkin(pressed, {w - 95, 0, 28, 19}, {9, 38}));
+    EXPECT_TRUE(showsSkin(pressed, {w - 39, 0, 39, 19}, {93, 0}));
+
+    QTest::mouseMove(native(), {w - 20, 10});
+    QTest::mouseRelease(native(), Qt::LeftButton, {}, {w - 20, 10});
+    ASSERT_TRUE(waitUntil([&] { return !window.isVisible(); }));
+    EXPECT_EQ(form->ButtonState(MIN_BUTTON), 0);
+    EXPECT_FALSE(window.isMinimized());
+}
+
+TEST_F(FrameWindow, TheShapeCutsTheCornersAtEverySize)
+{
+    for (const QSize size : {QSize(300, 200), QSize(137, 60), QSize(391, 277)}) {
+        window.resize(size);
+        ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(size.width(), scale); }));
+        const QRegion mask = window.mask();
+        const int r = size.width() - 1, b = size.height() - 1;
+        for (const QPoint p : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b), QPoint(2, 0), QPoint(r, 2)})
+            EXPECT_FALSE(mask.contains(p)) << p.x() << "," << p.y();
+        for (const QPoint p : {QPoint(3, 0), QPoint(0, 3), QPoint(size.width() / 2, b), QPoint(r, size.height() / 2)})
+            EXPECT_TRUE(mask.contains(p)) << p.x() << "," << p.y();
+    }
+}
+
+TEST_F(FrameWindow, WithoutAWindowManagerTheFrameMovesSizesAndMaximizesTheWindowItself)
+{
+    // A press on the caption and a drag moves the window; the pointer is released where it
+    // came to rest, which is the pressed spot of the moved window.
+    const QPoint start = window.geometry().topLeft();
+    QTest::mousePress(native(), Qt::LeftButton, {}, {200, 10});
+    QTest::mouseMove(native(), {260, 50});
+    QTest::mouseRelease(native(), Qt::LeftButton, {}, {200, 10});
+    ASSERT_TRUE(waitUntil([&] { return window.geometry().topLeft() == start + QPoint(60, 40); }))
+        << start.x() << "," << start.y() << " to " << window.geometry().x() << "," << window.geometry().y();
+
+    // A press at (3, 100) and a drag moves the left edge.
+    const QRect before = window.geometry();
+    QTest::mousePress(native(), Qt::LeftButton, {}, {3, 100});
+    QTest::mouseMove(native(), {-37, 120});
+    QTest::mouseRelease(native(), Qt::LeftButton, {}, {3, 120});
+    ASSERT_TRUE(waitUntil([&] { return window.geometry() == before.adjusted(-40, 0, 0, 0); }));
+
+    // A double-click on the caption maximizes; the maximize button then shows the restore
+    // glyph; another double-click restores.
+    QTest::mouseDClick(native(), Qt::LeftButton, {}, {200, 10});
+    ASSERT_TRUE(waitUntil([&] { return window.isMaximized(); }));
+    ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(window.width(), scale); }));
+    EXPECT_TRUE(showsSkin(shot(), {window.width() - 67, 0, 28, 19}, {65, 0}));
+    QTest::mouseDClick(native(), Qt::LeftButton, {}, {200, 10});
+    ASSERT_TRUE(waitUntil([&] { return !window.isMaximized(); }));
+}
+
+TEST_F(FrameWindow, TheSystemMenuOpensOnTheCaptionOnlyAndItsCommandIsCarriedOut)
+{
+    QStringList items;
+    int opened = 0;
+    const auto previous = QtWindowSystem::instance().setSystemMenuChooser([&](QMenu& menu, QPoint) {
+        ++opened;
+        for (const QAction* action : menu.actions())
+            if (!action->isSeparator())
+                items << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+        return static_cast<unsigned>(SC_MAXIMIZE);
+    });
+    QTest::mouseClick(native(), Qt::RightButton, {}, {200, 100});
+    QTest::mouseClick(native(), Qt::RightButton, {}, {200, 10});
+    ASSERT_TRUE(waitUntil([&] { return window.isMaximized(); }));
+    QtWindowSystem::instance().setSystemMenuChooser(previous);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(items.join(QStringLiteral("|")),
+        QStringLiteral("还原(&R) (off)|移动(&M)|大小(&S)|最小化(&N)|最大化(&X)|关闭(&C)"));
+}
+
+TEST_F(FrameWindow, AFrameAddedBackIsTakenAwayAgain)
+{
+    window.setWindowFlag(Qt::FramelessWindowHint, false);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.isVisible() && (window.windowFlags() & Qt::FramelessWindowHint); }));
+}
