@@ -5,6 +5,7 @@
 #include "LabelHolder.h"
 #include "channels.h"
 #include "remote_fetch.h"
+#include "skinned_frame.h"
 #include "update_host.h"
 
 #include <QPixmap>
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class ExitAdvert;
 class frmRightBottom;
@@ -98,6 +100,9 @@ public:
     QTimer* TimeAdControl = nullptr;
     QTimer* Timer1 = nullptr;
     bool ProgressTimer = false; // never ticks: only an on/off state
+
+    // The drawn frame, from the load to the unload.
+    std::unique_ptr<frame::CSkinForm> c_Skin;
 
     bool viewToggleFlag() const { return m_viewToggle; }
     bool pinFlag() const { return m_pinned; }

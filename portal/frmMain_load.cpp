@@ -55,7 +55,10 @@ void applyPlacement(QWidget* panel, QWidget* browser, const portal::PanelPlaceme
 void frmMain::Form_Load()
 {
     guarded([&] { dtop->setEnabled(false); });
-    // The drawn frame attaches here once it exists; until then the system frame stays.
+    guarded([&] {
+        c_Skin = frame::newSkinForm();
+        c_Skin->Attach(frame::hwndOf(this));
+    });
     guarded([&] {
         Load_Web->Navigate(localPage("\\html\\loading.html"));
         placeStartCover();
@@ -130,6 +133,9 @@ void frmMain::Form_Unload()
             m_exitAdvert->unloadIfLoaded();
         TimeAdControl->stop();
     }
+
+    // The frame may be handling the close that runs this unload; it ends when it is done.
+    frame::CSkinForm::Release(std::move(c_Skin));
 
     update_notice::removeLocalFiles(Shell::Portal);
 }

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -37,10 +38,14 @@ TEST_F(PortalWindow, StartsWithTheLibraryFromThePrimaryServerWhenItAnswers)
 {
     auto window = start(true);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Orvel影视盒"));
-    // Centred on the screen, up to the frame the platform adds around it.
+    // Centred on the screen, up to the platform's frame the window had when it was centred:
+    // the drawn frame took that frame's place and keeps the outer rectangle.
     const QPoint offCentre = window->geometry().center() - window->screen()->availableGeometry().center();
-    const QSize frame = window->frameGeometry().size() - window->size();
-    EXPECT_LE(offCentre.manhattanLength(), frame.width() + frame.height() + 2);
+    EXPECT_LE(offCentre.manhattanLength(), 8);
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    ASSERT_TRUE(window->c_Skin);
+    EXPECT_EQ(window->c_Skin->hwnd(), frame::hwndOf(window.get()));
+    EXPECT_FALSE(window->mask().contains(QPoint(0, 0))) << "rounded corners";
     EXPECT_EQ(window->BoxTitle->text(), QStringLiteral("Orvel影视盒-高清影库"));
     EXPECT_NE(window->FindTVLink->text(), "OK");
     // The start cover is up until the library page is complete.
@@ -188,11 +193,16 @@ TEST_F(PortalWindow, ExitMenuItemAndCloseButtonRunTheSameUnload)
         auto window = start(true);
         window->List1->addItem(QStringLiteral("on"));
         window->List1->addItem(QStringLiteral("on"));
-        if (byMenu)
+        if (byMenu) {
             window->exitItem->trigger();
-        else
-            window->close();
+        } else {
+            // A click on the drawn frame's close button.
+            const QPoint close(window->width() - 20, 10);
+            QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, close);
+            QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, close);
+        }
         EXPECT_FALSE(window->isVisible());
+        EXPECT_FALSE(window->c_Skin) << "the unload released the frame";
         EXPECT_FALSE(program.exists("bin/PallomarAdControl.txt"));
         EXPECT_EQ(exitAdvert.shown, 1);
         // A second close request does not run the unload again.
