@@ -9,6 +9,7 @@ packages=(
     libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils fonts-wqy-microhei fonts-dejavu-core
+    openbox libxcb1-dev libx11-dev libxext-dev libxfixes-dev
     curl procps
     clang-14 libclang-rt-14-dev
 )

@@ -110,3 +110,22 @@ bool XDisplay::keys(const std::vector<std::string>& names) const
     args.insert(args.end(), names.begin(), names.end());
     return xdotool(args).has_value();
 }
+
+bool XDisplay::startWindowManager()
+{
+    const std::string openbox = findInPath("openbox");
+    if (!running() || openbox.empty())
+        return false;
+    m_windowManager
+        = std::make_unique<ChildProcess>("/usr/bin/env", std::vector<std::string> {"DISPLAY=" + m_name, openbox});
+    // A window manager announces itself with a check window on the root window.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        ChildProcess xprop("/usr/bin/env", {"DISPLAY=" + m_name, "xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
+        const std::string line = xprop.readLine(2000);
+        xprop.wait(2000);
+        if (line.find("window id") != std::string::npos)
+            return true;
+        ChildProcess("/bin/sleep", {"0.05"}).wait(1000);
+    }
+    return false;
+}

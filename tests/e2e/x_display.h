@@ -39,10 +39,19 @@ public:
     // Real key strokes ("Up", "Return", ...) to whichever window has the keyboard.
     bool keys(const std::vector<std::string>& names) const;
 
+    // Real input: runs xdotool with these arguments on this display.
+    bool input(const std::vector<std::string>& xdotoolArgs) const { return xdotool(xdotoolArgs).has_value(); }
+
+    // Starts a window manager (openbox) on the display and waits until it manages windows;
+    // it ends with the display. False when openbox is not installed or did not come up.
+    bool startWindowManager();
+
 private:
     // Runs xdotool on this display; its output lines, or nothing when it failed.
     std::optional<std::vector<std::string>> xdotool(const std::vector<std::string>& args) const;
 
     std::unique_ptr<ChildProcess> m_server;
     std::string m_name;
+    // Declared last: it goes before the server it runs on.
+    std::unique_ptr<ChildProcess> m_windowManager;
 };

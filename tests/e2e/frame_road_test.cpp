@@ -1,0 +1,181 @@
+// The portal shell's drawn frame on a real desktop: the real Pallomar from a copied program
+// folder on a private X display with a window manager (openbox), against the local portal
+// server, driven by real pointer input.
+
+#include "child_process.h"
+#include "program_processes.h"
+#include "temp_folder.h"
+#include "x_display.h"
+#include "x_window_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path built = TEST_PROGRAM_FOLDER;
+
+bool eventually(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return true;
+}
+
+void rest(int ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::string str(int value)
+{
+    return std::to_string(value);
+}
+
+class FrameRoad : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : {"Xvfb", "xdotool", "openbox", "xprop"})
+            if (findInPath(tool).empty())
+                GTEST_SKIP() << tool << " is missing; tools/setup.sh installs it";
+        ASSERT_TRUE(display.running()) << "Xvfb did not start";
+        ASSERT_TRUE(display.startWindowManager()) << "openbox did not start";
+        fs::copy_file(built / "Pallomar", program / "Pallomar");
+        for (const auto& entry : fs::directory_iterator(built))
+            if (entry.path().extension() == ".so")
+                fs::copy_file(entry.path(), program / entry.path().filename().string());
+        for (const char* data : {"html", "Images"})
+            fs::copy(built / data, program / data, fs::copy_options::recursive);
+    }
+
+    // A drag with the left button from (x, y) of the window, in two steps of (dx, dy) / 2,
+    // at the pace of a hand.
+    void drag(int x, int y, int dx, int dy)
+    {
+        display.input({"mousemove", "--window", window, str(x), str(y), "sleep", "0.1", "mousedown", "1", "sleep",
+            "0.15", "mousemove_relative", "--", str(dx / 2), str(dy / 2), "sleep", "0.1", "mousemove_relative", "--",
+            str(dx - dx / 2), str(dy - dy / 2), "sleep", "0.15", "mouseup", "1"});
+    }
+    void doubleClick(int x, int y)
+    {
+        display.input({"mousemove", "--window", window, str(x), str(y), "sleep", "0.1", "mousedown", "1", "sleep",
+            "0.08", "mouseup", "1", "sleep", "0.08", "mousedown", "1", "sleep", "0.05", "mouseup", "1"});
+    }
+    std::vector<unsigned long> cursorAt(int x, int y)
+    {
+        // Arrived, and one pixel down: a move inside the window after the pointer entered it.
+        display.input({"mousemove", "--window", window, str(x), str(y - 1), "sleep", "0.05", "mousemove_relative", "0",
+            "1", "sleep", "0.2"});
+        return probe->cursorImage();
+    }
+    XWindowProbe::Geometry geometry() { return probe->geometry(id()).value_or(XWindowProbe::Geometry {}); }
+    unsigned long id() const { return std::stoul(window); }
+
+    TempFolder program;
+    PortalSimProcess sim;
+    XDisplay display;
+    std::unique_ptr<XWindowProbe> probe;
+    std::string window;
+    // Declared last, so that the shell and its helpers end first, even when the test fails.
+    FolderProcesses programs {program.path()};
+};
+
+} // namespace
+
+TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesTheShell)
+{
+    // The unload deletes the update files it finds, after it has released the frame.
+    program.write("updatePallo.txt", "2.1\r\n");
+    const std::string host = sim.host();
+    ChildProcess shell("/usr/bin/env",
+        {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", "PORTAL_PRIMARY_SERVER=" + host,
+            "PORTAL_BACKUP_SERVER=" + host, "FILM_MIRROR_SERVER=" + host, "FILM_BACKUP_SERVER=" + host,
+            "TV_SITE_SERVER=" + host, (program / "Pallomar").string()});
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto found = display.findWindow("Orvel影视盒");
+            window = found.value_or("");
+            return found.has_value();
+        },
+        30000))
+        << "the shell's window shows";
+    probe = std::make_unique<XWindowProbe>(display.name());
+    ASSERT_TRUE(probe->connected());
+
+    // The frame is attached: the window is cut to the skin's shape, corners rounded.
+    ASSERT_TRUE(
+        eventually([&] { return !probe->shapeContains(id(), 0, 0) && probe->shapeContains(id(), 10, 10); }, 15000));
+    XWindowProbe::Geometry g = geometry();
+    for (const auto& [x, y] : {std::pair {0, 0}, {g.width - 1, 0}, {0, g.height - 1}, {g.width - 1, g.height - 1}})
+        EXPECT_FALSE(probe->shapeContains(id(), x, y)) << x << "," << y;
+    EXPECT_TRUE(probe->shapeContains(id(), 3, 0));
+    EXPECT_TRUE(probe->shapeContains(id(), g.width - 4, g.height - 1));
+    rest(1000);
+
+    // A drag on the caption moves the window.
+    g = geometry();
+    drag(600, 12, 60, 40);
+    EXPECT_TRUE(eventually([&] {
+        return geometry() == XWindowProbe::Geometry {g.x + 60, g.y + 40, g.width, g.height};
+    })) << "from "
+        << g << " to " << geometry();
+
+    // A drag from the left edge at (3, 100) sizes it; the pointer shows the sizing cursor there.
+    const auto sizingCursor = cursorAt(3, 100);
+    const auto arrow = cursorAt(600, 12);
+    EXPECT_NE(sizingCursor, arrow);
+    g = geometry();
+    drag(3, 100, -40, 0);
+    EXPECT_TRUE(eventually([&] {
+        return geometry() == XWindowProbe::Geometry {g.x - 40, g.y, g.width + 40, g.height};
+    })) << "from "
+        << g << " to " << geometry();
+
+    // A double-click in the caption maximizes. On the maximized window the same press at
+    // (3, 100) is a press on the caption: it moves (the window manager keeps a maximized
+    // window where it is) and never sizes.
+    const XWindowProbe::Geometry normal = geometry();
+    doubleClick(600, 12);
+    ASSERT_TRUE(eventually([&] { return probe->maximized(id()) && geometry().width == 1024; }))
+        << "maximized: " << geometry();
+    const XWindowProbe::Geometry maximized = geometry();
+    EXPECT_EQ(cursorAt(3, 100), arrow);
+    drag(3, 100, 60, 0);
+    rest(500);
+    EXPECT_EQ(geometry(), maximized);
+    doubleClick(600, 12);
+    EXPECT_TRUE(eventually([&] { return !probe->maximized(id()) && geometry() == normal; }))
+        << "restored: " << geometry();
+
+    // A right click on the caption opens the system menu; on the client area nothing.
+    rest(300);
+    ASSERT_EQ(probe->viewableWindows("Pallomar"), 1);
+    display.input({"mousemove", "--window", window, "600", "40", "sleep", "0.1", "click", "3"});
+    rest(700);
+    EXPECT_EQ(probe->viewableWindows("Pallomar"), 1);
+    display.input({"mousemove", "--window", window, "600", "12", "sleep", "0.1", "click", "3"});
+    EXPECT_TRUE(eventually([&] { return probe->viewableWindows("Pallomar") == 2; })) << "the system menu shows";
+    display.input({"key", "Escape"});
+    EXPECT_TRUE(eventually([&] { return probe->viewableWindows("Pallomar") == 1; }));
+
+    // Pressed on minimize, moved to close, released: the window closes, the unload runs and
+    // the program ends.
+    g = geometry();
+    display.input({"mousemove", "--window", window, str(g.width - 80), "10", "sleep", "0.1", "mousedown", "1", "sleep",
+        "0.15", "mousemove", "--window", window, str(g.width - 20), "10", "sleep", "0.15", "mouseup", "1"});
+    EXPECT_EQ(shell.wait(15000), 0) << "the shell ends when its window closes";
+    EXPECT_FALSE(program.exists("updatePallo.txt"));
+    EXPECT_TRUE(programs.endAll());
+}

@@ -1,0 +1,107 @@
+#include "x_window_probe.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/shape.h>
+
+#include <algorithm>
+
+XWindowProbe::XWindowProbe(const std::string& displayName)
+    : m_display(XOpenDisplay(displayName.c_str()))
+{ }
+
+XWindowProbe::~XWindowProbe()
+{
+    if (m_display)
+        XCloseDisplay(m_display);
+}
+
+std::optional<XWindowProbe::Geometry> XWindowProbe::geometry(unsigned long window) const
+{
+    XWindowAttributes attributes;
+    if (!m_display || !XGetWindowAttributes(m_display, window, &attributes))
+        return std::nullopt;
+    Window child;
+    int x = 0, y = 0;
+    XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), 0, 0, &x, &y, &child);
+    return Geometry {x, y, attributes.width, attributes.height};
+}
+
+bool XWindowProbe::maximized(unsigned long window) const
+{
+    if (!m_display)
+        return false;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    const Atom state = XInternAtom(m_display, "_NET_WM_STATE", False);
+    if (XGetWindowProperty(m_display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data)
+            != Success
+        || !data)
+        return false;
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    const Atom vertical = XInternAtom(m_display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+    const Atom horizontal = XInternAtom(m_display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+    const bool both = std::count(atoms, atoms + count, vertical) && std::count(atoms, atoms + count, horizontal);
+    XFree(data);
+    return both;
+}
+
+bool XWindowProbe::shapeContains(unsigned long window, int x, int y) const
+{
+    int count = 0, ordering = 0;
+    XRectangle* rects = m_display ? XShapeGetRectangles(m_display, window, ShapeBounding, &count, &ordering) : nullptr;
+    bool inside = false;
+    for (int i = 0; i < count; ++i)
+        inside = inside
+            || (x >= rects[i].x && x < rects[i].x + rects[i].width && y >= rects[i].y
+                && y < rects[i].y + rects[i].height);
+    if (rects)
+        XFree(rects);
+    return inside;
+}
+
+std::vector<unsigned long> XWindowProbe::cursorImage() const
+{
+    XFixesCursorImage* image = m_display ? XFixesGetCursorImage(m_display) : nullptr;
+    if (!image)
+        return {};
+    std::vector<unsigned long> result {image->width, image->height, image->xhot, image->yhot};
+    result.insert(result.end(), image->pixels, image->pixels + image->width * image->height);
+    XFree(image);
+    return result;
+}
+
+int XWindowProbe::viewableWindows(const std::string& windowClass) const
+{
+    return m_display ? countViewable(DefaultRootWindow(m_display), windowClass) : 0;
+}
+
+int XWindowProbe::countViewable(unsigned long parent, const std::string& windowClass) const
+{
+    Window root, up;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(m_display, parent, &root, &up, &children, &count))
+        return 0;
+    int found = 0;
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(m_display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        XClassHint hint;
+        if (XGetClassHint(m_display, children[i], &hint)) {
+            found += hint.res_class && windowClass == hint.res_class;
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        // Managed windows sit inside the window manager's frames.
+        found += countViewable(children[i], windowClass);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+// Looks at the windows of an X display directly, the way the window manager and the user
+// see them: place and size, maximized state, shape and the pointer's cursor.
+class XWindowProbe
+{
+public:
+    explicit XWindowProbe(const std::string& displayName);
+    ~XWindowProbe();
+    XWindowProbe(const XWindowProbe&) = delete;
+    XWindowProbe& operator=(const XWindowProbe&) = delete;
+
+    bool connected() const { return m_display != nullptr; }
+
+    struct Geometry
+    {
+        int x = 0;
+        int y = 0;
+        int width = 0;
+        int height = 0;
+        bool operator==(const Geometry&) const = default;
+        friend std::ostream& operator<<(std::ostream& os, const Geometry& g)
+        {
+            return os << g.width << "x" << g.height << "+" << g.x << "+" << g.y;
+        }
+    };
+    // Screen position and size of a window; nothing when it is gone.
+    std::optional<Geometry> geometry(unsigned long window) const;
+    // Whether the window manager holds the window maximized both ways.
+    bool maximized(unsigned long window) const;
+    // Whether the window's shape holds the pixel at (x, y) of the window.
+    bool shapeContains(unsigned long window, int x, int y) const;
+    // The pointer's cursor as it is drawn now: width, height, hot spot, then the pixels.
+    std::vector<unsigned long> cursorImage() const;
+    // Visible windows whose class is `windowClass`, pop-up menus included.
+    int viewableWindows(const std::string& windowClass) const;
+
+private:
+    int countViewable(unsigned long parent, const std::string& windowClass) const;
+
+    _XDisplay* m_display = nullptr;
+};
