@@ -3,6 +3,7 @@
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -16,7 +17,15 @@ constexpr int kGiveUpMs = 60000;
 
 void saveAndQuit(frmMain& window, const QString& path)
 {
-    const bool saved = window.grab().save(path, "PNG");
+    // The picture shows what the desktop shows: nothing outside the window's shape.
+    QImage shot = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    if (!window.mask().isEmpty()) {
+        QPainter painter(&shot);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.setClipRegion(QRegion(window.rect()).subtracted(window.mask()));
+        painter.fillRect(window.rect(), Qt::transparent);
+    }
+    const bool saved = shot.save(path, "PNG");
     std::printf(saved ? "screenshot saved to %s\n" : "could not save the screenshot to %s\n", qPrintable(path));
     std::fflush(stdout);
     window.close();

@@ -427,6 +427,10 @@ void QtWindowSystem::paintWindow(Hwnd hwnd, const MDC::Surface& surface)
     if (!w || surface.empty())
         return;
     QPainter painter(w);
+    // Where the window system shows no shape (a picture of the window, a desktop without
+    // shaped windows) the cut corners keep the window's background, never the key colour.
+    if (const QRegion shape = w->mask(); !shape.isEmpty())
+        painter.setClipRegion(shape, Qt::IntersectClip);
     painter.drawImage(QPointF(0, 0), imageOf(surface, w->devicePixelRatioF()));
 }
 
