@@ -33,8 +33,10 @@ void CSkinForm::Resize()
     m_width = window.width;
     m_height = window.height;
     m_scale = m_window.devicePixelRatio(m_hwnd);
-    m_background = MDC::memorySurface(MDC::toDevice(m_width, m_scale), MDC::toDevice(m_height, m_scale));
-    m_frame = MDC::memorySurface(m_background.width, m_background.height);
+    // While the user drags a border the window takes many sizes: the surfaces keep their
+    // memory, the full redraw paints every pixel anew.
+    MDC::resizeSurface(m_background, MDC::toDevice(m_width, m_scale), MDC::toDevice(m_height, m_scale));
+    MDC::resizeSurface(m_frame, m_background.width, m_background.height);
     Redraw(true);
 }
 

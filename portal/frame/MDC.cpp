@@ -77,6 +77,17 @@ Surface memorySurface(int width, int height)
     return surface;
 }
 
+void resizeSurface(Surface& surface, int width, int height)
+{
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
+        surface = Surface();
+        return;
+    }
+    surface.width = width;
+    surface.height = height;
+    surface.pixels.resize(static_cast<std::size_t>(width) * height, kOpaque);
+}
+
 void stretch(Surface& target, Rect t, const Surface& source, Rect s)
 {
     if (t.width <= 0 || t.height <= 0 || s.width <= 0 || s.height <= 0 || target.empty() || !inside(source, s))

@@ -46,6 +46,9 @@ struct Surface
 
 // A surface of that size, black; empty when the size is not positive or too large.
 Surface memorySurface(int width, int height);
+// Gives a surface a new size, keeping its memory where it is large enough (its pixels are
+// then to be drawn anew); empty when the size is not positive or too large.
+void resizeSurface(Surface& surface, int width, int height);
 
 // A 24- or 32-bit uncompressed bitmap file (bottom-up or top-down) on a surface; empty
 // when the bytes are no such bitmap.

@@ -104,6 +104,11 @@ void QtWindowSystem::destroyWindow(Hwnd hwnd)
 
 void QtWindowSystem::runLater(int delayMs, std::function<void()> task)
 {
+    // Without an event loop any more (the program is ending) there is no later.
+    if (!QCoreApplication::instance()) {
+        task();
+        return;
+    }
     QTimer::singleShot(delayMs, qApp, std::move(task));
 }
 
