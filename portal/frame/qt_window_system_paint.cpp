@@ -1,0 +1,187 @@
+// The drawing side of the Qt window system: text on the frame's surfaces, the window's
+// shape, bringing the surfaces to the screen, the skin resource and the cursors.
+#include "qt_window_system.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+// Resources of a static library are registered by name, outside any namespace.
+static void initFrameResources()
+{
+    Q_INIT_RESOURCE(frame);
+}
+
+namespace frame {
+
+namespace {
+
+// The surface as an image over the same pixels, at the window's device pixel ratio.
+QImage imageOf(const MDC::Surface& surface, double ratio)
+{
+    QImage image(reinterpret_cast<const uchar*>(surface.pixels.data()), surface.width, surface.height,
+        surface.width * static_cast<int>(sizeof(MDC::Pixel)), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+QRect qRect(MDC::Rect r)
+{
+    return {r.x, r.y, r.width, r.height};
+}
+
+Qt::CursorShape shapeOf(int systemId)
+{
+    switch (systemId) {
+    case 32515:
+        return Qt::CrossCursor;
+    case 32650:
+        return Qt::BusyCursor;
+    case 32514:
+        return Qt::WaitCursor;
+    case 32649:
+        return Qt::PointingHandCursor;
+    case 32651:
+        return Qt::WhatsThisCursor;
+    case 32513:
+        return Qt::IBeamCursor;
+    case 32648:
+        return Qt::ForbiddenCursor;
+    case 32640:
+        return Qt::SizeAllCursor;
+    case 32642:
+        return Qt::SizeFDiagCursor;
+    case 32643:
+        return Qt::SizeBDiagCursor;
+    case 32644:
+        return Qt::SizeHorCursor;
+    case 32645:
+        return Qt::SizeVerCursor;
+    case 32646:
+        return Qt::SizeAllCursor;
+    case 32516:
+        return Qt::UpArrowCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+// Whether a compositing manager runs on the X display: it owns the selection
+// _NET_WM_CM_S0.
+bool compositorRunning()
+{
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    const char name[] = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+    if (!atom)
+        return false;
+    bool owned = false;
+    if (atom->atom != XCB_ATOM_NONE) {
+        xcb_get_selection_owner_reply_t* owner
+            = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
+        owned = owner && owner->owner != XCB_WINDOW_NONE;
+        std::free(owner);
+    }
+    std::free(atom);
+    return owned;
+}
+
+} // namespace
+
+void QtWindowSystem::drawWindowText(
+    Hwnd hwnd, MDC::Surface& surface, const std::string& text, MDC::Rect rect, unsigned format)
+{
+    const QWidget* w = widget(hwnd);
+    if (!w || surface.empty() || text.empty())
+        return;
+    QImage image(reinterpret_cast<uchar*>(surface.pixels.data()), surface.width, surface.height,
+        surface.width * static_cast<int>(sizeof(MDC::Pixel)), QImage::Format_RGB32);
+    image.setDevicePixelRatio(w->devicePixelRatioF());
+    QPainter painter(&image);
+    painter.setFont(w->font());
+    // The text is clipped to its rectangle, in the surface's default colour.
+    painter.setClipRect(qRect(rect));
+    int flags = (format & 0x1) ? Qt::AlignHCenter : Qt::AlignLeft;
+    flags |= (format & DT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop;
+    if (format & DT_SINGLELINE)
+        flags |= Qt::TextSingleLine;
+    painter.drawText(qRect(rect), flags, QString::fromStdString(text));
+}
+
+void QtWindowSystem::setWindowRegion(Hwnd hwnd, const MDC::Region& region, bool)
+{
+    QWidget* w = widget(hwnd);
+    if (!w)
+        return;
+    std::vector<QRect> rects;
+    rects.reserve(region.rects.size());
+    for (const MDC::Rect& r : region.rects)
+        rects.push_back(qRect(r));
+    QRegion shape;
+    shape.setRects(rects.data(), static_cast<int>(rects.size()));
+    // Setting the same shape again would only cost the window system a round trip.
+    QRegion& last = m_regions[hwnd];
+    if (shape == last && w->mask() == shape)
+        return;
+    last = shape;
+    w->setMask(shape);
+}
+
+void QtWindowSystem::copyToWindow(Hwnd hwnd, const MDC::Surface&, std::optional<MDC::Rect> part)
+{
+    // The window paints the ready surface in its next painting.
+    if (QWidget* w = widget(hwnd))
+        w->update(part ? qRect(*part) : w->rect());
+}
+
+void QtWindowSystem::paintWindow(Hwnd hwnd, const MDC::Surface& surface)
+{
+    QWidget* w = widget(hwnd);
+    if (!w || surface.empty())
+        return;
+    QPainter painter(w);
+    // Where the window system shows no shape (a picture of the window, a desktop without
+    // shaped windows) the cut corners keep the window's background, never the key colour.
+    if (const QRegion shape = w->mask(); !shape.isEmpty())
+        painter.setClipRegion(shape, Qt::IntersectClip);
+    painter.drawImage(QPointF(0, 0), imageOf(surface, w->devicePixelRatioF()));
+}
+
+MDC::Surface QtWindowSystem::loadBitmapResource(int id)
+{
+    initFrameResources();
+    QFile file(QStringLiteral(":/bitmap/%1").arg(id));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return MDC::surfaceForBitmap(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+int QtWindowSystem::loadCursor(int systemId)
+{
+    return static_cast<int>(shapeOf(systemId));
+}
+
+void QtWindowSystem::setCursor(Hwnd hwnd, int cursor)
+{
+    QWidget* w = widget(hwnd);
+    const auto shape = static_cast<Qt::CursorShape>(cursor);
+    if (w && (!w->testAttribute(Qt::WA_SetCursor) || w->cursor().shape() != shape))
+        w->setCursor(shape);
+}
+
+bool QtWindowSystem::libraryExports(const std::string& library, const std::string& function) const
+{
+    // The question the frame asks is whether the desktop composes its windows.
+    return library == "dwmapi" && function == "DwmIsCompositionEnabled" && compositorRunning();
+}
+
+} // namespace frame
