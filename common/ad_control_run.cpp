@@ -1,6 +1,7 @@
 #include "ad_control_run.h"
 
 #include "ad_control.h"
+#include "exit_advert.h"
 #include "frmRightBottom.h"
 #include "program_folder.h"
 #include "text_holder.h"
@@ -23,6 +24,21 @@ frmRightBottom* runAdControl(
     frmRightBottom* popup = showCornerPopup(shell, items);
     timeAdControl.stop();
     return popup;
+}
+
+void runExitRule(const QListWidget& list1, ExitAdvert* advert, QTimer& timeAdControl)
+{
+    const QString exitRule = list1.count() > 1 ? list1.item(1)->text() : QString();
+    if (exitRule == QLatin1String("on")) {
+        if (advert)
+            advert->showModeless();
+        timeAdControl.stop();
+    }
+    if (exitRule == QLatin1String("off")) {
+        if (advert)
+            advert->unloadIfLoaded();
+        timeAdControl.stop();
+    }
 }
 
 std::vector<std::string> listItems(const QListWidget& list1)

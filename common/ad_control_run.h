@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class ExitAdvert;
 class QListWidget;
 class QTimer;
 class TextHolder;
@@ -16,6 +17,11 @@ class frmRightBottom;
 // step runs even when an earlier one failed. Returns the corner pop-up shown, or nullptr.
 frmRightBottom* runAdControl(
     Shell shell, RemoteFetch& fetch, TextHolder& label3, QListWidget& list1, QTimer& timeAdControl);
+
+// The exit rule of a main window's unload: item 1 of List1 "on" shows the exit pop-up and
+// stops TimeAdControl; "off" unloads an open exit pop-up and stops TimeAdControl; anything
+// else does neither. `advert` may be null (no pop-up to show or unload).
+void runExitRule(const QListWidget& list1, ExitAdvert* advert, QTimer& timeAdControl);
 
 // The items of List1, position 0 first, as the pop-ups read them.
 std::vector<std::string> listItems(const QListWidget& list1);

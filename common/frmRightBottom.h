@@ -56,6 +56,10 @@ private:
     std::optional<ad_control::CornerSlide> m_slide;
 };
 
+// The TV shell's corner pop-up: the same window, named after the TV shell's table and
+// without a close timer, so it stays until the user closes it.
+using frmLeftRight = frmRightBottom;
+
 // The run's "show the corner pop-up": a new window, loaded and shown, that deletes itself
 // when closed; nullptr (and no window) when its load failed.
 frmRightBottom* showCornerPopup(Shell shell, const std::vector<std::string>& items);

@@ -12,6 +12,12 @@ Handler& currentHandler()
     return handler;
 }
 
+IconHandler& currentIconHandler()
+{
+    static IconHandler handler;
+    return handler;
+}
+
 QuestionHandler& currentQuestionHandler()
 {
     static QuestionHandler handler;
@@ -31,6 +37,19 @@ void show(const std::string& caption, const std::string& text)
         currentHandler()(caption, text);
     else
         std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+}
+
+IconHandler setIconHandler(IconHandler handler)
+{
+    return std::exchange(currentIconHandler(), std::move(handler));
+}
+
+void show(Icon icon, const std::string& caption, const std::string& text)
+{
+    if (currentIconHandler())
+        currentIconHandler()(icon, caption, text);
+    else
+        show(caption, text);
 }
 
 QuestionHandler setQuestionHandler(QuestionHandler handler)

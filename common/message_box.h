@@ -16,6 +16,17 @@ Handler setHandler(Handler handler);
 // Shows `text` with `caption`. With no handler installed the message goes to stderr.
 void show(const std::string& caption, const std::string& text);
 
+// The icon beside a message's text.
+enum class Icon { None, Information, Error };
+using IconHandler = std::function<void(Icon icon, const std::string& caption, const std::string& text)>;
+
+// Replaces the handler of messages with an icon; returns the previous one.
+IconHandler setIconHandler(IconHandler handler);
+
+// Shows `text` with `caption` and `icon`. With no icon handler installed the message goes
+// to the plain handler as show(caption, text) does.
+void show(Icon icon, const std::string& caption, const std::string& text);
+
 // The Yes/No question (question icon, No as the default button).
 enum class Answer { Yes, No };
 using QuestionHandler = std::function<Answer(const std::string& caption, const std::string& text)>;

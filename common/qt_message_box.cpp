@@ -5,12 +5,38 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace {
+
+void showBox(QMessageBox::Icon icon, const std::string& caption, const std::string& text)
+{
+    // The programs break lines the Windows way; a label shows CR LF as one line break.
+    QString shown = QString::fromStdString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(icon, QString::fromStdString(caption), shown, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+QMessageBox::Icon qtIcon(message_box::Icon icon)
+{
+    switch (icon) {
+    case message_box::Icon::Information:
+        return QMessageBox::Information;
+    case message_box::Icon::Error:
+        return QMessageBox::Critical;
+    case message_box::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
 void installQtMessageBox()
 {
-    message_box::setHandler([](const std::string& caption, const std::string& text) {
-        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text),
-            QMessageBox::Ok, QApplication::activeWindow());
-        box.exec();
+    message_box::setHandler(
+        [](const std::string& caption, const std::string& text) { showBox(QMessageBox::NoIcon, caption, text); });
+    message_box::setIconHandler([](message_box::Icon icon, const std::string& caption, const std::string& text) {
+        showBox(qtIcon(icon), caption, text);
     });
 }
 

@@ -17,4 +17,8 @@ target_sources(common_windows PRIVATE
     ad_popup_parts.cpp ad_popup_parts.h
     frmRightBottom.cpp frmRightBottom.h
     frmUnload.cpp frmUnload.h
-    ad_control_run.cpp ad_control_run.h)
+    ad_control_run.cpp ad_control_run.h
+    exit_advert.h unload_advert.cpp unload_advert.h)
+target_sources(common_windows PRIVATE
+    LabelHolder.h
+    screenshot_on_load.cpp screenshot_on_load.h)

@@ -3,7 +3,6 @@
 
 #include "FindUpdate.h"
 #include "ad_control_run.h"
-#include "exit_advert.h"
 #include "file_util.h"
 #include "frmRightBottom.h"
 #include "portal_layout.h"
@@ -122,17 +121,7 @@ void frmMain::Form_Unload()
         platform::removeFile(adControl);
 
     // The second line of the advertisement control decides on the exit advertisement.
-    const QString exitRule = List1->count() > 1 ? List1->item(1)->text() : QString();
-    if (exitRule == QLatin1String("on")) {
-        if (m_exitAdvert)
-            m_exitAdvert->showModeless();
-        TimeAdControl->stop();
-    }
-    if (exitRule == QLatin1String("off")) {
-        if (m_exitAdvert)
-            m_exitAdvert->unloadIfLoaded();
-        TimeAdControl->stop();
-    }
+    runExitRule(*List1, m_exitAdvert, *TimeAdControl);
 
     // The frame may be handling the close that runs this unload; it ends when it is done.
     frame::CSkinForm::Release(std::move(c_Skin));

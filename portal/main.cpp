@@ -22,7 +22,7 @@ int main(int argc, char* argv[])
     window.show();
     QTimer::singleShot(0, &window, [&window] {
         window.Form_Load();
-        saveScreenshotWhenLoaded(window);
+        saveScreenshotWhenLoaded(window, *window.WebBrowser1, "PALLOMAR_SCREENSHOT", "library page complete");
     });
     return QApplication::exec();
 }

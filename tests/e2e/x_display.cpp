@@ -33,13 +33,15 @@ XDisplay::XDisplay()
         m_name = ":" + number;
 }
 
-std::optional<std::vector<std::string>> XDisplay::xdotool(const std::vector<std::string>& args) const
+std::optional<std::vector<std::string>> XDisplay::run(
+    const std::string& program, const std::vector<std::string>& args) const
 {
-    std::vector<std::string> command {"DISPLAY=" + m_name, findInPath("xdotool")};
+    std::vector<std::string> command {"DISPLAY=" + m_name, findInPath(program)};
     command.insert(command.end(), args.begin(), args.end());
     ChildProcess tool("/usr/bin/env", command);
     std::vector<std::string> lines;
-    for (std::string line = tool.readLine(); !line.empty(); line = tool.readLine())
+    std::stringstream output(tool.readAll());
+    for (std::string line; std::getline(output, line);)
         lines.push_back(line);
     if (tool.wait(10000) != 0)
         return std::nullopt;

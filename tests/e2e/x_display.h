@@ -46,10 +46,16 @@ public:
     // it ends with the display. False when openbox is not installed or did not come up.
     bool startWindowManager();
 
-private:
-    // Runs xdotool on this display; its output lines, or nothing when it failed.
-    std::optional<std::vector<std::string>> xdotool(const std::vector<std::string>& args) const;
+    // Runs an X client program (found in $PATH) on this display; its output lines, or
+    // nothing when it failed.
+    std::optional<std::vector<std::string>> run(const std::string& program, const std::vector<std::string>& args) const;
+    // Runs xdotool on this display.
+    std::optional<std::vector<std::string>> xdotool(const std::vector<std::string>& args) const
+    {
+        return run("xdotool", args);
+    }
 
+private:
     std::unique_ptr<ChildProcess> m_server;
     std::string m_name;
     // Declared last: it goes before the server it runs on.

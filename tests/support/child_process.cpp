@@ -93,6 +93,26 @@ std::string ChildProcess::readLine(int timeoutMs)
     }
 }
 
+std::string ChildProcess::readAll(int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (m_out >= 0) {
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        pollfd p {m_out, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0)
+            continue;
+        char buffer[4096];
+        const ssize_t n = ::read(m_out, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        m_pending.append(buffer, static_cast<size_t>(n));
+    }
+    return std::exchange(m_pending, std::string());
+}
+
 int ChildProcess::wait(int timeoutMs)
 {
     if (m_pid <= 0)

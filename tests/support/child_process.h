@@ -19,6 +19,9 @@ public:
     int pid() const { return m_pid; }
     // The next line of output without its line feed; empty at the end or after `timeoutMs`.
     std::string readLine(int timeoutMs = 10000);
+    // Everything the process writes until it closes its output (or `timeoutMs` passes),
+    // after what readLine() has taken.
+    std::string readAll(int timeoutMs = 10000);
     // Waits for the process to end; returns its exit status, or -1 on time-out.
     int wait(int timeoutMs = 10000);
 

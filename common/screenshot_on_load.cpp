@@ -1,11 +1,12 @@
 #include "screenshot_on_load.h"
 
-#include "frmMain.h"
+#include "BrowserPane.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWidget>
 
 #include <cstdio>
 #include <memory>
@@ -15,7 +16,7 @@ namespace {
 constexpr int kSettleMs = 1500; // let the page paint after it completed
 constexpr int kGiveUpMs = 60000;
 
-void saveAndQuit(frmMain& window, const QString& path)
+void saveAndQuit(QWidget& window, const QString& path)
 {
     // The picture shows what the desktop shows: nothing outside the window's shape.
     QImage shot = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
@@ -34,9 +35,9 @@ void saveAndQuit(frmMain& window, const QString& path)
 
 } // namespace
 
-void saveScreenshotWhenLoaded(frmMain& window)
+void saveScreenshotWhenLoaded(QWidget& window, BrowserPane& pane, const char* variable, const char* completeLine)
 {
-    const QString path = qEnvironmentVariable("PALLOMAR_SCREENSHOT");
+    const QString path = qEnvironmentVariable(variable);
     if (path.isEmpty())
         return;
     auto taken = std::make_shared<bool>(false);
@@ -46,12 +47,13 @@ void saveScreenshotWhenLoaded(frmMain& window)
         *taken = true;
         saveAndQuit(window, path);
     };
-    QObject::connect(window.WebBrowser1, &BrowserPane::DocumentComplete, &window,
-        [&window, take](BrowserPane::BrowserObject browser, const QString&) {
-            if (browser != window.WebBrowser1->Application())
+    const QByteArray line(completeLine);
+    QObject::connect(&pane, &BrowserPane::DocumentComplete, &window,
+        [&window, &pane, take, line](BrowserPane::BrowserObject browser, const QString&) {
+            if (browser != pane.Application())
                 return;
             // Told at once, so that a caller can time the start-up.
-            std::printf("library page complete\n");
+            std::printf("%s\n", line.constData());
             std::fflush(stdout);
             QTimer::singleShot(kSettleMs, &window, take);
         });
