@@ -1,0 +1,224 @@
+#include "TOVAN_COM.h"
+
+#include "FindUpdate.h"
+#include "ad_control.h"
+#include "frmRightBottom.h"
+#include "program_folder.h"
+#include "qt_message_box.h"
+#include "tv_layout.h"
+#include "tv_texts.h"
+#include "twips.h"
+#include "update_check.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+QString inProgramFolder(const char* relative)
+{
+    return QString::fromStdString(platform::joinPath(platform::programFolder(), relative));
+}
+
+QTimer* timer(QObject* parent, const char* name, int intervalMs)
+{
+    auto* t = new QTimer(parent);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setInterval(intervalMs);
+    return t;
+}
+
+QIcon programIcon()
+{
+    QIcon icon(inProgramFolder("/Images/TovanTV.png"));
+    // Never an empty icon: the tray would have nothing to show.
+    return icon.isNull() ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon) : icon;
+}
+
+} // namespace
+
+TOVAN_COM::TOVAN_COM(QWidget* parent)
+    : QMainWindow(parent)
+    , m_fetch(Shell::TV, tv::programTitle, qtEventPump())
+    , m_instance("TovanTV", platform::programFolder())
+    , m_chooseFile([this](const QString& filter, const QString& folder) {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), folder, filter);
+    })
+{
+    setObjectName(QStringLiteral("TOVAN_COM"));
+    setWindowTitle(QString::fromUtf8(tv::programTitle));
+    setWindowIcon(programIcon());
+
+    createClientArea();
+    createMenus();
+    createToolbar();
+    createHolders();
+    createTimers();
+
+    resize(twips::toPixels(tv_layout::designClientWidthTwips),
+        twips::toPixels(tv_layout::designClientHeightTwips) + menuBar()->sizeHint().height());
+    // First shown centred on the screen, its top-left corner on screen however small that is.
+    if (const QScreen* where = screen()) {
+        const QRect available = where->availableGeometry();
+        const QPoint centred = available.center() - rect().center();
+        move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
+    }
+    layOut();
+}
+
+TOVAN_COM::~TOVAN_COM() = default;
+
+void TOVAN_COM::createClientArea()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    Picture1 = new QWidget(client);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAutoFillBackground(true);
+    QPalette palette = Picture1->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    Picture1->setPalette(palette);
+    WebBrowser1 = new BrowserPane(Picture1);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+}
+
+void TOVAN_COM::createMenus()
+{
+    // Each submenu takes the items below it that lie one level deeper.
+    std::vector<QMenu*> open;
+    for (const tv::MenuEntry& entry : tv::menuTree()) {
+        open.resize(static_cast<std::size_t>(entry.depth));
+        const QString caption = QString::fromUtf8(entry.caption);
+        const QString name = QString::fromLatin1(entry.name);
+        if (entry.action == tv::MenuAction::Submenu) {
+            QMenu* menu = entry.depth == 0 ? menuBar()->addMenu(caption) : open.back()->addMenu(caption);
+            menu->setObjectName(name);
+            menu->menuAction()->setObjectName(name);
+            open.push_back(menu);
+            if (name == QLatin1String("mnuTray"))
+                mnuTray = menu;
+            continue;
+        }
+        QAction* action
+            = entry.action == tv::MenuAction::Separator ? open.back()->addSeparator() : open.back()->addAction(caption);
+        action->setObjectName(name);
+        connectMenuItem(action, entry);
+    }
+    mnuShow = menuItem("mnuShow");
+    // The tray's pop-up shows its first item in bold.
+    mnuTray->setDefaultAction(mnuShow);
+}
+
+void TOVAN_COM::connectMenuItem(QAction* action, const tv::MenuEntry& entry)
+{
+    using tv::MenuAction;
+    const tv::MenuEntry* item = &entry;
+    switch (entry.action) {
+    case MenuAction::CreateShortcut:
+        connect(action, &QAction::triggered, this, &TOVAN_COM::addlnk_Click);
+        break;
+    case MenuAction::Quit:
+        connect(action, &QAction::triggered, this, &QWidget::close);
+        break;
+    case MenuAction::Channel:
+        connect(action, &QAction::triggered, this, [this, item] { openChannel(*item); });
+        break;
+    case MenuAction::StartPortal:
+        connect(action, &QAction::triggered, this, &TOVAN_COM::startPortalShell);
+        break;
+    case MenuAction::WebLink:
+        connect(action, &QAction::triggered, this, [this, item] { openWebLink(*item); });
+        break;
+    case MenuAction::StartUpdater:
+        connect(action, &QAction::triggered, this, &TOVAN_COM::startUpdater);
+        break;
+    case MenuAction::ChooseSkin:
+        connect(action, &QAction::triggered, this, &TOVAN_COM::skinsa_Click);
+        break;
+    case MenuAction::About:
+        connect(action, &QAction::triggered, this, &TOVAN_COM::aboutme_Click);
+        break;
+    default:
+        break;
+    }
+}
+
+QAction* TOVAN_COM::menuItem(const char* name) const
+{
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void TOVAN_COM::createToolbar()
+{
+    Toolbar1 = new QToolBar(centralWidget());
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(QSize(20, 20));
+    Toolbar1->setGeometry(twips::rect(tv_layout::toolbarLeftTwips, tv_layout::toolbarTopTwips,
+        tv_layout::toolbarWidthTwips, tv_layout::toolbarHeightTwips));
+    const struct
+    {
+        const char* key;
+        const char* tip;
+    } buttons[] = {{"zhiqian", "播放器最前端显示"}, {"quxiao", "取消播放器设置"}, {"zhihou", "隐藏播放器"}};
+    for (const auto& button : buttons) {
+        const QString key = QString::fromLatin1(button.key);
+        QAction* action
+            = Toolbar1->addAction(QIcon(inProgramFolder(("/Images/" + std::string(button.key) + ".png").c_str())), key);
+        action->setObjectName(key);
+        action->setToolTip(QString::fromUtf8(button.tip));
+    }
+    // It floats over the page.
+    Toolbar1->raise();
+}
+
+void TOVAN_COM::createHolders()
+{
+    Label1Holder = new LabelHolder(QStringLiteral("2.0"), this);
+    Label1Holder->setObjectName(QStringLiteral("Label1"));
+    Label2Holder = new LabelHolder(QStringLiteral("更新信息"), this);
+    Label2Holder->setObjectName(QStringLiteral("Label2"));
+    Label3Holder = new LabelHolder(QString::fromUtf8(adShellNames(Shell::TV).holderInitialText), this);
+    Label3Holder->setObjectName(QStringLiteral("Label3"));
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->hide();
+}
+
+void TOVAN_COM::createTimers()
+{
+    Timer3 = timer(this, "Timer3", 5000);
+    Timer4 = timer(this, "Timer4", 50000);
+    Timer5 = timer(this, "Timer5", 40000);
+    TimeAdControl = timer(this, "TimeAdControl", adShellNames(Shell::TV).adControlTimerMs);
+    connect(Timer3, &QTimer::timeout, this, &TOVAN_COM::Timer3_Timer);
+    connect(Timer4, &QTimer::timeout, this, [this] { showUpdateNoticeWhenFlagged(*this); });
+    connect(Timer5, &QTimer::timeout, this, [this] { runUpdateCheck(*this); });
+    connect(TimeAdControl, &QTimer::timeout, this, &TOVAN_COM::TimeAdControl_Timer);
+    // Both run from the window's creation: the toolbar hides, the notice may come.
+    Timer3->start();
+    Timer4->start();
+}
+
+void TOVAN_COM::disableUpdateCheckTimer()
+{
+    Timer5->stop();
+}
+
+void TOVAN_COM::Timer3_Timer()
+{
+    Toolbar1->hide();
+}

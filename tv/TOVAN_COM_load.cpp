@@ -1,0 +1,124 @@
+// Start-up, shutdown, skin and layout of the main window.
+#include "TOVAN_COM.h"
+
+#include "ReadAndWriteINI.h"
+#include "ad_control.h"
+#include "ad_control_run.h"
+#include "file_util.h"
+#include "frmRightBottom.h"
+#include "message_box.h"
+#include "program_folder.h"
+#include "skin_engine.h"
+#include "tv_layout.h"
+#include "tv_skin.h"
+#include "tv_texts.h"
+#include "twips.h"
+#include "update_notice.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+// Start-up and shutdown steps are independent: one that fails is left out and the next runs.
+template <typename Step> void guarded(Step&& step)
+{
+    try {
+        step();
+    } catch (const std::exception&) { }
+}
+
+} // namespace
+
+bool TOVAN_COM::Form_Load()
+{
+    guarded([&] { mnuTray->menuAction()->setVisible(false); });
+    guarded([&] { m_skinName = tv_skin::startSkinName(); });
+    guarded([&] { applySkin(tv_skin::skinPath(m_skinName)); });
+    if (m_instance.acquire() == platform::InstanceLock::Result::HeldElsewhere) {
+        message_box::show(message_box::Icon::Error, tv::secondInstanceTitle, tv::secondInstanceText);
+        return false;
+    }
+    guarded([&] { addTrayIcon(); });
+    guarded([&] {
+        WebBrowser1->Navigate(
+            QString::fromStdString(platform::programFolder()) + QString::fromUtf8(tv::firstChannelPage));
+    });
+    guarded([&] { Timer5->start(); });
+    guarded([&] { layOut(); });
+    guarded([&] { TimeAdControl->start(); });
+    return true;
+}
+
+void TOVAN_COM::applySkin(const std::string& path)
+{
+    // The engine's answer is not examined: a missing or broken skin leaves the skin in force.
+    skin_engine::attach(platform::programFolder(), path, std::string());
+}
+
+void TOVAN_COM::addTrayIcon()
+{
+    m_tray = new QSystemTrayIcon(windowIcon(), this);
+    m_tray->setObjectName(QStringLiteral("TrayIcon"));
+    m_tray->setToolTip(QString::fromStdString(tv::trayTip(tv::programVersion())));
+    m_tray->setContextMenu(mnuTray);
+    m_tray->show();
+}
+
+void TOVAN_COM::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void TOVAN_COM::Form_Unload()
+{
+    guarded([&] { ReadAndWriteINI::WriteSetting(tv_skin::section, tv_skin::key, m_skinName); });
+    guarded([&] { update_notice::removeLocalFiles(Shell::TV); });
+    guarded([&] {
+        const std::string adControl = platform::joinPath(platform::programFolder(), adShellNames(Shell::TV).localCopy);
+        if (platform::fileExists(adControl))
+            platform::removeFile(adControl);
+    });
+    guarded([&] {
+        delete m_tray;
+        m_tray = nullptr;
+    });
+    // The exit pop-up, shown here, keeps the process running after this window has closed.
+    guarded([&] { runExitRule(*List1, m_exitAdvert, *TimeAdControl); });
+}
+
+void TOVAN_COM::TimeAdControl_Timer()
+{
+    // The pop-up is a window of its own: it outlives this one and deletes itself on closing.
+    m_cornerPopup = runAdControl(Shell::TV, m_fetch, *Label3Holder, *List1, *TimeAdControl);
+}
+
+frmRightBottom* TOVAN_COM::cornerPopup() const
+{
+    return qobject_cast<frmRightBottom*>(m_cornerPopup.data());
+}
+
+void TOVAN_COM::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    layOut();
+}
+
+void TOVAN_COM::layOut()
+{
+    const QWidget* client = centralWidget();
+    const tv_layout::PaneLayout l
+        = tv_layout::paneLayout(twips::fromPixels(client->width()), twips::fromPixels(client->height()));
+    Picture1->setGeometry(0, 0, twips::toPixels(l.pictureWidth), twips::toPixels(l.pictureHeight));
+    WebBrowser1->setGeometry(twips::toPixels(l.browserLeft), twips::toPixels(l.browserTop),
+        twips::toPixels(l.browserWidth), twips::toPixels(l.browserHeight));
+}

@@ -1,0 +1,67 @@
+// What the menu items do: channels, web links, program starts, skins, shortcut, about box.
+#include "TOVAN_COM.h"
+
+#include "desktop_shortcut.h"
+#include "message_box.h"
+#include "program_folder.h"
+#include "program_start.h"
+#include "skin_engine.h"
+#include "tv_skin.h"
+#include "tv_texts.h"
+#include "update_notice.h"
+
+#include <QStandardPaths>
+
+void TOVAN_COM::openChannel(const tv::MenuEntry& entry)
+{
+    // A plain path, as the channel items always gave it; the pane shows it as a web page.
+    WebBrowser1->Navigate(QString::fromStdString(platform::programFolder()) + QString::fromUtf8(entry.pageFile));
+}
+
+void TOVAN_COM::openWebLink(const tv::MenuEntry& entry)
+{
+    // A browser that cannot be started leaves the shell as it is.
+    platform::openInSystemBrowser(tv::webLinkAddress(entry));
+}
+
+void TOVAN_COM::startPortalShell()
+{
+    // A portal shell that is missing or cannot start is not reported; the TV shell goes on.
+    platform::startProgram(
+        platform::joinPath(platform::programFolder(), "/" + platform::executableFileName(tv::portalProgram)));
+}
+
+void TOVAN_COM::startUpdater()
+{
+    update_notice::startUpdater();
+}
+
+void TOVAN_COM::aboutme_Click()
+{
+    message_box::show(message_box::Icon::Information, tv::programTitle, tv::aboutText(tv::programVersion()));
+}
+
+void TOVAN_COM::skinsa_Click()
+{
+    const QString filter = QString::fromStdString(tv::dialogFilter(tv::skinFilter));
+    const QString folder = QString::fromStdString(platform::joinPath(platform::programFolder(), "/skin/\\"));
+    const QString chosen = m_chooseFile(filter, folder);
+    const tv_skin::Choice choice = tv_skin::choose(chosen.toStdString());
+    // A cancelled dialog changes nothing.
+    if (!choice.changes)
+        return;
+    if (choice.invalid)
+        message_box::show(message_box::Icon::Error, tv::programTitle, tv::invalidSkinText);
+    else
+        m_chosenSkinPath = choice.applyPath;
+    applySkin(choice.applyPath);
+    m_skinName = choice.skinName;
+}
+
+void TOVAN_COM::addlnk_Click()
+{
+    // The user's desktop folder as the desktop names it (XDG user directories).
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!desktop.isEmpty())
+        desktop_shortcut::create(desktop.toStdString(), platform::programFolder());
+}

@@ -1,0 +1,81 @@
+#include "desktop_shortcut.h"
+
+#include "file_util.h"
+#include "program_folder.h"
+#include "tv_texts.h"
+
+#include <filesystem>
+
+namespace desktop_shortcut {
+
+std::string execArgument(const std::string& path)
+{
+    std::string quoted = "\"";
+    for (const char c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        if (c == '%')
+            quoted += '%';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string escapeValue(const std::string& value)
+{
+    std::string escaped;
+    for (const char c : value) {
+        switch (c) {
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string entryText(const std::string& programFolder)
+{
+    const std::string program = platform::joinPath(programFolder, "/" + platform::executableFileName("TovanTV.exe"));
+    const std::string icon = platform::joinPath(programFolder, "/Images/TovanTV.png");
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Version=1.0\n"
+           "Name="
+        + std::string(tv::programTitle)
+        + "\n"
+          "Comment=网络电视直播、高清影视与在线广播\n"
+          "Exec="
+        + escapeValue(execArgument(program)) + "\nPath=" + escapeValue(programFolder) + "\nIcon=" + escapeValue(icon)
+        + "\n"
+          "Terminal=false\n"
+          "Categories=AudioVideo;Video;TV;\n";
+}
+
+bool create(const std::string& desktopFolder, const std::string& programFolder)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(fs::path(desktopFolder), ec);
+    const std::string target = (fs::path(desktopFolder) / fileName).string();
+    if (!platform::writeFileReplacing(target, entryText(programFolder)))
+        return false;
+    fs::permissions(fs::path(target),
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_read
+            | fs::perms::others_read,
+        ec);
+    return !ec;
+}
+
+} // namespace desktop_shortcut

@@ -1,0 +1,27 @@
+// TovanTV: the network-TV shell. Loading its main window is starting the program.
+#include "BrowserPane.h"
+#include "TOVAN_COM.h"
+#include "ad_control_run.h"
+#include "qt_message_box.h"
+#include "screenshot_on_load.h"
+#include "unload_advert.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    BrowserPane::prepareEngine();
+    QApplication app(argc, argv);
+    installQtMessageBox();
+
+    TOVAN_COM window;
+    // The exit advertisement outlives the main window: the process ends when it closes too.
+    UnloadAdvert exitAdvert(Shell::TV, [&window] { return listItems(*window.List1); });
+    window.setExitAdvert(&exitAdvert);
+    // A second copy has told the user and ends here, before its window or tray icon shows.
+    if (!window.Form_Load())
+        return 0;
+    window.show();
+    saveScreenshotWhenLoaded(window, *window.WebBrowser1, "TOVANTV_SCREENSHOT", "channel page complete");
+    return QApplication::exec();
+}
