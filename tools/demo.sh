@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the programs, starts the local portal server and the portal
-# shell against it. With no display the shell runs under Xvfb, and a screenshot of its
-# main window is saved once the film library page has loaded.
+# Sets up the machine, builds the programs, starts the local portal server and the two
+# shells against it. With no display they run under Xvfb one after the other, and a
+# screenshot of each main window is saved once its first page has loaded: the portal
+# shell's film library, then the TV shell's live-TV channel.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -26,6 +27,7 @@ export PORTAL_PRIMARY_SERVER=$host FILM_MIRROR_SERVER=$host PORTAL_BACKUP_SERVER
     FILM_BACKUP_SERVER=$host TV_SITE_SERVER=$host
 
 program="$build/ProgramFolder/Pallomar"
+tv="$build/ProgramFolder/TovanTV"
 if [ ! -x "$program" ]; then
     echo "the portal shell is not built yet; look at the portal pages at http://$host/box"
     echo "press Ctrl+C to stop the server"
@@ -34,10 +36,16 @@ if [ ! -x "$program" ]; then
 fi
 
 shot="${SCREENSHOT:-$PWD/build/pallomar-screenshot.png}"
+tv_shot="${TV_SCREENSHOT:-$PWD/build/tovantv-screenshot.png}"
 if [ -z "${DISPLAY:-}" ]; then
-    echo "no display: running under Xvfb; the screenshot goes to $shot"
+    echo "no display: running under Xvfb; the screenshots go to $shot and $tv_shot"
     xvfb-run -a -s "-screen 0 1280x800x24" env PALLOMAR_SCREENSHOT="$shot" "$program"
     echo "screenshot: $shot"
+    xvfb-run -a -s "-screen 0 1280x800x24" env TOVANTV_SCREENSHOT="$tv_shot" "$tv"
+    echo "screenshot: $tv_shot"
 else
-    "$program"
+    "$program" &
+    portal_pid=$!
+    "$tv"
+    wait $portal_pid
 fi
