@@ -13,6 +13,9 @@ void showBox(QMessageBox::Icon icon, const std::string& caption, const std::stri
     QString shown = QString::fromStdString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(icon, QString::fromStdString(caption), shown, QMessageBox::Ok, QApplication::activeWindow());
+    // A message never ends the program: with the main window hidden in the tray, the box is
+    // the only window on screen, and closing it must not take the program with it.
+    box.setAttribute(Qt::WA_QuitOnClose, false);
     box.exec();
 }
 

@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QWebEnginePage>
 
 #include <algorithm>
 #include <vector>
@@ -48,6 +49,18 @@ QIcon programIcon()
 
 } // namespace
 
+void TOVAN_COM::prepareEngine()
+{
+    BrowserPane::prepareEngine();
+    // The engine throttles a page that navigates more than 200 times in 10 seconds; every
+    // mouse move over a channel page is one navigation to "mouse://".
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--disable-ipc-flooding-protection")) {
+        flags += " --disable-ipc-flooding-protection";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+    }
+}
+
 TOVAN_COM::TOVAN_COM(QWidget* parent)
     : QMainWindow(parent)
     , m_fetch(Shell::TV, tv::programTitle, qtEventPump())
@@ -55,6 +68,7 @@ TOVAN_COM::TOVAN_COM(QWidget* parent)
     , m_chooseFile([this](const QString& filter, const QString& folder) {
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), folder, filter);
     })
+    , m_trayAvailable([] { return QSystemTrayIcon::isSystemTrayAvailable(); })
 {
     setObjectName(QStringLiteral("TOVAN_COM"));
     setWindowTitle(QString::fromUtf8(tv::programTitle));
@@ -65,6 +79,8 @@ TOVAN_COM::TOVAN_COM(QWidget* parent)
     createToolbar();
     createHolders();
     createTimers();
+    connect(WebBrowser1, &BrowserPane::DocumentComplete, this, &TOVAN_COM::WebBrowser1_DocumentComplete);
+    connect(WebBrowser1, &BrowserPane::BeforeNavigate2, this, &TOVAN_COM::WebBrowser1_BeforeNavigate2);
 
     resize(twips::toPixels(tv_layout::designClientWidthTwips),
         twips::toPixels(tv_layout::designClientHeightTwips) + menuBar()->sizeHint().height());
@@ -129,6 +145,18 @@ void TOVAN_COM::connectMenuItem(QAction* action, const tv::MenuEntry& entry)
     case MenuAction::CreateShortcut:
         connect(action, &QAction::triggered, this, &TOVAN_COM::addlnk_Click);
         break;
+    case MenuAction::StackTop:
+        connect(action, &QAction::triggered, this, [this] { setStacking(modTray::Stacking::Top); });
+        break;
+    case MenuAction::StackNormal:
+        connect(action, &QAction::triggered, this, [this] { setStacking(modTray::Stacking::Normal); });
+        break;
+    case MenuAction::StackBottom:
+        connect(action, &QAction::triggered, this, [this] { setStacking(modTray::Stacking::Bottom); });
+        break;
+    case MenuAction::ShowHide:
+        connect(action, &QAction::triggered, this, &TOVAN_COM::mnuShow_Click);
+        break;
     case MenuAction::Quit:
         connect(action, &QAction::triggered, this, &QWidget::close);
         break;
@@ -150,7 +178,8 @@ void TOVAN_COM::connectMenuItem(QAction* action, const tv::MenuEntry& entry)
     case MenuAction::About:
         connect(action, &QAction::triggered, this, &TOVAN_COM::aboutme_Click);
         break;
-    default:
+    case MenuAction::Submenu:
+    case MenuAction::Separator:
         break;
     }
 }
@@ -181,6 +210,8 @@ void TOVAN_COM::createToolbar()
         action->setObjectName(key);
         action->setToolTip(QString::fromUtf8(button.tip));
     }
+    connect(Toolbar1, &QToolBar::actionTriggered, this,
+        [this](QAction* button) { Toolbar1_ButtonClick(button->objectName()); });
     // It floats over the page.
     Toolbar1->raise();
 }

@@ -3,12 +3,15 @@
 #include "BrowserPane.h"
 #include "LabelHolder.h"
 #include "instance_lock.h"
+#include "modTray.h"
+#include "mouse_bridge.h"
 #include "remote_fetch.h"
 #include "tv_menu.h"
 #include "update_host.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSystemTrayIcon>
 
 #include <functional>
 #include <memory>
@@ -18,7 +21,6 @@ class frmRightBottom;
 class QAction;
 class QListWidget;
 class QMenu;
-class QSystemTrayIcon;
 class QTimer;
 class QToolBar;
 
@@ -33,6 +35,11 @@ class TOVAN_COM final : public QMainWindow, public UpdateHost
 public:
     explicit TOVAN_COM(QWidget* parent = nullptr);
     ~TOVAN_COM() override;
+
+    // What the program does before its QApplication: the browser engine as every program
+    // prepares it, and no cap on a page's navigations, which the mouse bridge would hit
+    // after a few seconds of mouse movement.
+    static void prepareEngine();
 
     // Start-up, before the window is first shown. False when another copy of the program
     // runs: the user has been told, and the program must end at once.
@@ -79,6 +86,23 @@ public:
     void startPortalShell();
     void startUpdater();
 
+    // The stacking modes, from the menu and the toolbar: position and size stay.
+    void setStacking(modTray::Stacking mode);
+    void Toolbar1_ButtonClick(const QString& key);
+
+    // The tray: clicks on the icon, and the tray menu's show/hide item.
+    void TrayWindowProc(QSystemTrayIcon::ActivationReason reason);
+    void mnuShow_Click();
+    bool WindowShown() const { return m_windowShown; }
+    // Whether a tray can bring a hidden window back; tests answer it.
+    using TrayCheck = std::function<bool()>;
+    void setTrayCheck(TrayCheck check) { m_trayAvailable = std::move(check); }
+
+    // The mouse bridge: placed in the page after every document, read from its navigations.
+    void WebBrowser1_DocumentComplete();
+    void WebBrowser1_BeforeNavigate2(const QString& url, bool* cancel);
+    mouse_bridge::Position LastMousePos() const { return m_lastMousePos; }
+
     // The skin dialog: gets the filter and the initial folder, returns the chosen file's
     // full path or an empty text when cancelled. Tests answer it without a modal dialog.
     using FileChooser = std::function<QString(const QString& filter, const QString& folder)>;
@@ -108,6 +132,7 @@ private:
     void Form_Unload();
     void applySkin(const std::string& path);
     void addTrayIcon();
+    void applyWindowChange(modTray::WindowChange change);
     void layOut();
 
     RemoteFetch m_fetch;
@@ -119,5 +144,9 @@ private:
     ExitAdvert* m_exitAdvert = nullptr;
     QPointer<QWidget> m_cornerPopup;
     FileChooser m_chooseFile;
+    TrayCheck m_trayAvailable;
+    bool m_windowShown = true;
+    QRect m_normalGeometry; // of a window that went into the tray maximized
+    mouse_bridge::Position m_lastMousePos;
     bool m_unloaded = false;
 };

@@ -16,6 +16,7 @@
 #include "update_notice.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -33,6 +34,16 @@ template <typename Step> void guarded(Step&& step)
     } catch (const std::exception&) { }
 }
 
+void quitWhenNoWindowIsShown()
+{
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = window->windowType();
+        if (window->isVisible() && type != Qt::Popup && type != Qt::ToolTip)
+            return;
+    }
+    QCoreApplication::quit();
+}
+
 } // namespace
 
 bool TOVAN_COM::Form_Load()
@@ -44,7 +55,9 @@ bool TOVAN_COM::Form_Load()
         message_box::show(message_box::Icon::Error, tv::secondInstanceTitle, tv::secondInstanceText);
         return false;
     }
+    // The tray icon, and its clicks routed to the tray rules for as long as it lives.
     guarded([&] { addTrayIcon(); });
+    guarded([&] { connect(m_tray, &QSystemTrayIcon::activated, this, &TOVAN_COM::TrayWindowProc); });
     guarded([&] {
         WebBrowser1->Navigate(
             QString::fromStdString(platform::programFolder()) + QString::fromUtf8(tv::firstChannelPage));
@@ -77,6 +90,11 @@ void TOVAN_COM::closeEvent(QCloseEvent* event)
         Form_Unload();
     }
     event->accept();
+    // The window system ends the program when a window on screen closes. Put away in the
+    // tray, this one closes unseen ("退出软件" in the tray menu): end the program here unless
+    // another window (an exit pop-up) is on screen and keeps it running.
+    if (!isVisible())
+        QTimer::singleShot(0, qApp, &quitWhenNoWindowIsShown);
 }
 
 void TOVAN_COM::Form_Unload()
@@ -88,6 +106,7 @@ void TOVAN_COM::Form_Unload()
         if (platform::fileExists(adControl))
             platform::removeFile(adControl);
     });
+    // Removing the icon ends the routing of its clicks too.
     guarded([&] {
         delete m_tray;
         m_tray = nullptr;

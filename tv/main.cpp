@@ -1,5 +1,4 @@
 // TovanTV: the network-TV shell. Loading its main window is starting the program.
-#include "BrowserPane.h"
 #include "TOVAN_COM.h"
 #include "ad_control_run.h"
 #include "qt_message_box.h"
@@ -10,7 +9,7 @@
 
 int main(int argc, char* argv[])
 {
-    BrowserPane::prepareEngine();
+    TOVAN_COM::prepareEngine();
     QApplication app(argc, argv);
     installQtMessageBox();
 

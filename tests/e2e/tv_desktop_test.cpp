@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -60,17 +61,65 @@ protected:
 
     int trayIcons() const { return desktop.trayIcons("TovanTV"); }
 
+    // The shell's menu bar, and the item `position` (from 1) of its first menu, chosen with
+    // real input: a click on the menu's title, then the keyboard.
+    void chooseFromFirstMenu(const std::string& window, int position)
+    {
+        std::vector<std::string> input {
+            "mousemove", "--window", window, "30", "10", "sleep", "0.2", "click", "1", "sleep", "0.4"};
+        for (int i = 0; i < position; ++i)
+            input.insert(input.end(), {"key", "Down", "sleep", "0.1"});
+        input.insert(input.end(), {"key", "Return", "sleep", "0.3"});
+        display.xdotool(input);
+    }
+
+    // The window manager's close key on the window, once the window manager has given it the
+    // focus: a new window gets it a moment after it shows.
+    void closeWithTheWindowManager(const std::string& window)
+    {
+        display.xdotool({"windowactivate", "--sync", window});
+        eventually([&] {
+            const auto active = display.xdotool({"getactivewindow"});
+            return active && !active->empty()
+                && DesktopSession::windowNumber(active->front()) == DesktopSession::windowNumber(window);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        display.xdotool({"key", "alt+F4"});
+    }
+
+    // "退出软件", the last item of the tray icon's menu, with real input.
+    void exitFromTheTrayMenu()
+    {
+        const auto icon = desktop.trayIcon("TovanTV");
+        ASSERT_TRUE(icon);
+        display.xdotool({"mousemove", "--window", *icon, "11", "11", "sleep", "0.6", "click", "3"});
+        ASSERT_TRUE(eventually([&] { return desktop.openMenu("TovanTV").has_value(); }));
+        display.xdotool({"key", "Up", "sleep", "0.1", "key", "Return"});
+    }
+
+    // Whether window `a` lies above window `b` in the window manager's stacking order.
+    bool above(const std::string& a, const std::string& b) const
+    {
+        const auto order = desktop.stacking();
+        const auto at = [&](const std::string& w) {
+            return std::find(order.begin(), order.end(), DesktopSession::windowNumber(w)) - order.begin();
+        };
+        return at(a) > at(b);
+    }
+
     XDisplay display;
     DesktopSession desktop {display};
     TempFolder program;
     TempFolder runtime;
+    // The shell's servers answer, so that nothing it fetches later interrupts with a message.
+    SimServer server;
 
 private:
     ScopedEnv m_display {"DISPLAY", display.name()};
     ScopedEnv m_platform {"QT_QPA_PLATFORM", "xcb"};
     ScopedEnv m_runtime {"XDG_RUNTIME_DIR", runtime.str()};
-    // No server answers: nothing the shell fetches later may reach a real one.
-    ScopedEnv m_primary {"PORTAL_PRIMARY_SERVER", "127.0.0.1:" + std::to_string(closedPort())};
+    ScopedEnv m_primary {"PORTAL_PRIMARY_SERVER", server.host()};
+    ScopedEnv m_site {"TV_SITE_SERVER", server.host()};
 
 protected:
     // Declared last, so that the programs started from the folder end first.
@@ -99,7 +148,7 @@ TEST_F(TvDesktop, TheTrayIconComesWithTheShellASecondCopyIsRefusedAndTheIconGoes
     EXPECT_EQ(display.findWindow(caption), window) << "the first copy's window is the only one";
 
     // The window manager's close key closes the main window: the shutdown runs, the icon goes.
-    display.xdotool({"windowactivate", "--sync", *window, "key", "alt+F4"});
+    closeWithTheWindowManager(*window);
     EXPECT_EQ(first->wait(15000), 0) << "the last window closed ends the program; window still shown: "
                                      << display.findWindow(caption).has_value();
     EXPECT_TRUE(eventually([&] { return trayIcons() == 0; }));
@@ -120,6 +169,136 @@ TEST_F(TvDesktop, ACopyEndedByKillDoesNotBlockTheNextStart)
     ASSERT_TRUE(window) << "a new start runs";
     EXPECT_TRUE(eventually([&] { return trayIcons() == 1; }));
     EXPECT_FALSE(display.findWindow("请勿多次运行"));
-    display.xdotool({"windowactivate", "--sync", *window, "key", "alt+F4"});
+    exitFromTheTrayMenu();
     EXPECT_EQ(next->wait(15000), 0) << "window still shown: " << display.findWindow(caption).has_value();
+}
+
+TEST_F(TvDesktop, TrayClicksHideAndShowTheWindowAndTheRightClickOpensTheTrayMenu)
+{
+    auto shell = start();
+    const auto window = waitForWindow(caption);
+    ASSERT_TRUE(window);
+    std::optional<std::string> icon;
+    ASSERT_TRUE(eventually([&] { return (icon = desktop.trayIcon("TovanTV")).has_value(); }));
+    const std::string placed = desktop.placement(*window);
+    // Clicks of a user, well apart: two quick ones would make a double click.
+    const auto clickIcon = [&](const char* button) {
+        display.xdotool({"mousemove", "--window", *icon, "11", "11", "sleep", "0.6", "click", button});
+    };
+
+    clickIcon("1");
+    EXPECT_TRUE(eventually([&] { return !display.findWindow(caption); })) << "a left click puts the window away";
+    clickIcon("1");
+    EXPECT_TRUE(eventually([&] { return display.findWindow(caption) == window; })) << "a second brings it back";
+    EXPECT_EQ(desktop.netWmState(*window).find("_NET_WM_STATE_HIDDEN"), std::string::npos) << "not minimized";
+    EXPECT_EQ(desktop.placement(*window), placed);
+
+    // Put away again, the about box from the tray menu comes and goes without ending the
+    // program, and the window stays in the tray.
+    clickIcon("1");
+    ASSERT_TRUE(eventually([&] { return !display.findWindow(caption); }));
+    clickIcon("3");
+    ASSERT_TRUE(eventually([&] { return desktop.openMenu("TovanTV").has_value(); })) << "a right click opens the menu";
+    display.xdotool({"key", "Up", "sleep", "0.1", "key", "Up", "sleep", "0.1", "key", "Return"});
+    std::optional<std::string> about;
+    ASSERT_TRUE(eventually([&] { return (about = display.findWindow(caption)).has_value(); })) << "关于本软件";
+    EXPECT_NE(desktop.placement(*about), placed) << "the about box, not the main window";
+    display.xdotool({"windowactivate", "--sync", *about, "key", "Return"});
+    ASSERT_TRUE(eventually([&] { return !display.findWindow(caption); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(shell->wait(0), -1) << "closing the about box does not end the program";
+    EXPECT_EQ(trayIcons(), 1);
+
+    // The menu's last item ends the program from the tray.
+    exitFromTheTrayMenu();
+    EXPECT_EQ(shell->wait(15000), 0) << "退出软件";
+    EXPECT_TRUE(eventually([&] { return trayIcons() == 0; }));
+}
+
+TEST_F(TvDesktop, StackingModesFromTheMenuGoThroughTheWindowManager)
+{
+    auto shell = start();
+    const auto window = waitForWindow(caption);
+    ASSERT_TRUE(window);
+    ChildProcess other("/usr/bin/env",
+        {"DISPLAY=" + display.name(), findInPath("xmessage"), "-geometry", "300x200+40+40", "another window"});
+    const auto otherWindow = waitForWindow("xmessage");
+    ASSERT_TRUE(otherWindow);
+    const std::string placed = desktop.placement(*window);
+    const auto activate = [&](const std::string& w) { display.xdotool({"windowactivate", w, "sleep", "0.3"}); };
+
+    activate(*window);
+    chooseFromFirstMenu(*window, 2); // 窗口置前
+    ASSERT_TRUE(
+        eventually([&] { return desktop.netWmState(*window).find("_NET_WM_STATE_ABOVE") != std::string::npos; }));
+    activate(*otherWindow);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(above(*window, *otherWindow)) << "kept above a window activated afterwards";
+
+    activate(*window);
+    chooseFromFirstMenu(*window, 3); // 窗口正常
+    ASSERT_TRUE(
+        eventually([&] { return desktop.netWmState(*window).find("_NET_WM_STATE_ABOVE") == std::string::npos; }));
+    activate(*otherWindow);
+    EXPECT_TRUE(eventually([&] { return above(*otherWindow, *window); })) << "stacked like any other window again";
+
+    activate(*window);
+    ASSERT_TRUE(eventually([&] { return above(*window, *otherWindow); }));
+    chooseFromFirstMenu(*window, 4); // 窗口置后
+    EXPECT_TRUE(eventually([&] { return desktop.stacking().front() == DesktopSession::windowNumber(*window); }))
+        << "sent to the bottom of the stack";
+    EXPECT_TRUE(above(*otherWindow, *window));
+
+    // The same window all along, where it was and as large as it was.
+    EXPECT_EQ(display.findWindow(caption), window);
+    EXPECT_EQ(desktop.placement(*window), placed);
+    EXPECT_EQ(shell->wait(0), -1);
+}
+
+TEST_F(TvDesktop, MouseMovesOverThePageShowTheToolbarAndTheTimerHidesItAgain)
+{
+    // The live-TV page with one addition: 7 seconds after it loaded it fires more bridge
+    // navigations than the engine lets a page make in 10 seconds unless told otherwise: the
+    // same place 301 times (the first shows the toolbar, the others hide it), then a move
+    // that shows it. Only when the last one reaches the shell is the toolbar up afterwards.
+    std::string page = program.read("bin/tovanT.ocx");
+    const auto end = page.rfind("</body>");
+    ASSERT_NE(end, std::string::npos);
+    page.insert(end,
+        "<script>window.addEventListener('load', function () { setTimeout(function () {"
+        " for (var i = 0; i < 301; ++i) location.href = 'mouse://move|10|5';"
+        " location.href = 'mouse://move|300|250'; }, 7000); });</script>");
+    program.write("bin/tovanT.ocx", page);
+
+    auto shell = start();
+    const auto window = waitForWindow(caption);
+    ASSERT_TRUE(window);
+    display.xdotool({"windowactivate", "--sync", *window});
+    // The band of the page under the floating toolbar, below the menu bar.
+    const auto band = [&] { return desktop.pixels(*window, 30, 20, 200, 45); };
+
+    // Shown at start, the toolbar goes with the timer's first tick, 5 seconds after start.
+    std::optional<std::string> hidden;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(eventually(
+        [&] {
+            const auto now = band();
+            const bool settled
+                = now && now == hidden && std::chrono::steady_clock::now() - started > std::chrono::milliseconds(5500);
+            hidden = now;
+            return settled;
+        },
+        15000));
+
+    // The page's burst shows it again, and the timer's next tick hides it.
+    EXPECT_TRUE(eventually([&] { return band() != hidden; }, 5000)) << "the last of 302 messages reached the shell";
+    ASSERT_TRUE(eventually([&] { return band() == hidden; }, 7000));
+
+    // Real moves over the page, downwards: the toolbar shows.
+    display.xdotool({"mousemove", "--window", *window, "400", "300", "sleep", "0.1", "mousemove", "--window", *window,
+        "400", "310", "sleep", "0.1", "mousemove", "--window", *window, "402", "320"});
+    EXPECT_TRUE(eventually([&] { return band() != hidden; }, 3000)) << "the toolbar shows over the page";
+    // The mouse rests: within the timer's 5 seconds the toolbar is gone again.
+    EXPECT_TRUE(eventually([&] { return band() == hidden; }, 7000)) << "and hides again";
+    EXPECT_EQ(shell->wait(0), -1);
 }
