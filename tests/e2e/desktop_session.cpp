@@ -29,20 +29,13 @@ bool DesktopSession::available()
     return true;
 }
 
-DesktopSession::DesktopSession(const XDisplay& display)
+DesktopSession::DesktopSession(XDisplay& display)
     : m_display(display)
 {
-    if (!available() || !display.running())
+    // The window manager first: the tray host docks into the desktop it manages.
+    if (!available() || !display.running() || !display.startWindowManager())
         return;
     const std::string on = "DISPLAY=" + display.name();
-    // The window manager first: the tray host docks into the desktop it manages.
-    m_windowManager = std::make_unique<ChildProcess>("/usr/bin/env", std::vector<std::string> {on, "openbox"});
-    const bool managed = eventually([&] {
-        const auto lines = display.run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
-        return lines && !lines->empty() && lines->front().find("window id") != std::string::npos;
-    });
-    if (!managed)
-        return;
     m_trayHost = std::make_unique<ChildProcess>("/usr/bin/env",
         std::vector<std::string> {on, "trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
             "--width", "160", "--heighttype", "pixel", "--height", "24"});

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-// A user's desktop on a private display: a window manager (openbox, for focus, stacking and
-// the close key) and a freedesktop tray host (trayer, for tray icons). Both end with the
-// object.
+// A user's desktop on a private display: the display's window manager (openbox, for focus,
+// stacking and the close key) and a freedesktop tray host (trayer, for tray icons), started
+// after it. The tray host ends with the object, the window manager with the display.
 class DesktopSession
 {
 public:
-    explicit DesktopSession(const XDisplay& display);
+    explicit DesktopSession(XDisplay& display);
 
     // Whether both programs are installed.
     static bool available();
@@ -43,7 +43,6 @@ public:
 
 private:
     const XDisplay& m_display;
-    std::unique_ptr<ChildProcess> m_windowManager;
     std::unique_ptr<ChildProcess> m_trayHost;
     std::string m_panel; // the tray host's window that embeds the icons
 };
