@@ -1,6 +1,5 @@
-// The mouse bridge's reading of "mouse://" addresses and its toolbar rule, the tray rules
-// and the stacking keys: plain logic, no display.
-#include "modTray.h"
+// The mouse bridge's reading of "mouse://" addresses and its toolbar rule: plain logic, no
+// display.
 #include "mouse_bridge.h"
 
 #include <gtest/gtest.h>
@@ -78,46 +77,4 @@ TEST(MouseBridge, ToolbarShowsOnRealMovesAndHidesWhenTheMouseStaysPut)
             EXPECT_EQ(last.y, step.lastY) << "road " << road;
         }
     }
-}
-
-TEST(MouseBridge, ScriptTurnsEveryMouseMoveIntoANavigation)
-{
-    EXPECT_EQ(mouse_bridge::script(),
-        "document.body.onmousemove=function()\r\n"
-        "{location.href='mouse://move|'+window.event.x + '|'+window.event.y;}");
-}
-
-TEST(TrayRules, LeftClicksAndTheShowItemToggleBetweenShownAndTheTray)
-{
-    using modTray::WindowChange;
-    bool shown = true;
-    EXPECT_EQ(modTray::leftRelease(shown, false, true), WindowChange::MinimizeAndHide);
-    EXPECT_FALSE(shown);
-    EXPECT_EQ(modTray::leftRelease(shown, true, true), WindowChange::ShowNormal);
-    EXPECT_TRUE(shown);
-    // Minimized by its own button, the window comes back on a click whatever the flag says.
-    shown = false;
-    EXPECT_EQ(modTray::leftRelease(shown, true, true), WindowChange::ShowNormal);
-    EXPECT_TRUE(shown);
-
-    // The item goes by the flag alone: the first use after start hides.
-    shown = true;
-    EXPECT_EQ(modTray::showHideItem(shown, true), WindowChange::MinimizeAndHide);
-    EXPECT_EQ(modTray::showHideItem(shown, true), WindowChange::ShowNormal);
-
-    // Without a tray the window is never hidden, only minimized.
-    shown = true;
-    EXPECT_EQ(modTray::showHideItem(shown, false), WindowChange::MinimizeOnly);
-    EXPECT_FALSE(shown);
-    EXPECT_EQ(modTray::leftRelease(shown, false, false), WindowChange::MinimizeOnly);
-    EXPECT_EQ(modTray::showHideItem(shown, false), WindowChange::ShowNormal);
-}
-
-TEST(TrayRules, ToolbarKeysNameTheStackingModesExactly)
-{
-    EXPECT_EQ(modTray::stackingForKey("zhiqian"), modTray::Stacking::Top);
-    EXPECT_EQ(modTray::stackingForKey("quxiao"), modTray::Stacking::Normal);
-    EXPECT_EQ(modTray::stackingForKey("zhihou"), modTray::Stacking::Bottom);
-    for (const char* other : {"", "Zhiqian", "zhiqian ", "zhi", "top"})
-        EXPECT_FALSE(modTray::stackingForKey(other).has_value()) << other;
 }

@@ -1,25 +1,10 @@
 #include "desktop_shortcut.h"
 #include "temp_folder.h"
-#include "tv_menu.h"
 #include "tv_texts.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-TEST(TvTexts, VersionTextsHaveNoLeadingZerosAndTheAboutTextItsFixedOrder)
-{
-    EXPECT_EQ(tv::trayTip({1, 4, 0}), "Tovanis网络电视(版本 1.4.0)");
-    EXPECT_EQ(tv::trayTip({10, 0, 7}), "Tovanis网络电视(版本 10.0.7)");
-    EXPECT_EQ(tv::versionSuffix({0, 0, 0}), "(版本 0.0.0)");
-    EXPECT_EQ(tv::aboutText({1, 4, 0}),
-        "感谢您对Tovanis的支持我们会做的更好！\r\n\r\n"
-        "客服邮箱：service@tovanis.example    用户交流群：20461357\r\n\r\n"
-        "程序名称： Tovanis网络电视(版本 1.4.0)");
-    // The program's own version, as the build gives it.
-    const tv::Version own = tv::programVersion();
-    EXPECT_EQ(tv::versionSuffix(own), "(版本 1.4.0)");
-}
 
 TEST(TvTexts, DialogFilterPairsBecomeQtFilters)
 {
@@ -29,21 +14,6 @@ TEST(TvTexts, DialogFilterPairsBecomeQtFilters)
     // A description without its pattern is dropped; nothing gives nothing.
     EXPECT_EQ(tv::dialogFilter("A|*.a|dangling"), "A (*.a)");
     EXPECT_EQ(tv::dialogFilter(""), "");
-}
-
-TEST(TvMenuTree, EveryItemIsNamedOnceAndEverySubmenuHoldsItemsOneLevelDeeper)
-{
-    const auto& tree = tv::menuTree();
-    for (std::size_t i = 0; i < tree.size(); ++i) {
-        EXPECT_EQ(tv::findMenuEntry(tree[i].name), &tree[i]) << tree[i].name;
-        if (i > 0) {
-            const int deepest = tree[i - 1].depth + (tree[i - 1].action == tv::MenuAction::Submenu ? 1 : 0);
-            EXPECT_LE(tree[i].depth, deepest) << tree[i].name;
-        }
-        EXPECT_EQ(tree[i].action == tv::MenuAction::Channel, tree[i].pageFile != nullptr) << tree[i].name;
-    }
-    EXPECT_EQ(tv::findMenuEntry("nothing"), nullptr);
-    EXPECT_STREQ(tree.back().name, "mnuExit");
 }
 
 TEST(DesktopShortcut, ExecArgumentsAndValuesEscapeWhatTheEntryRulesReserve)

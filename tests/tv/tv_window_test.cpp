@@ -228,37 +228,6 @@ TEST_F(TvWindow, ShutdownStoresTheSkinDeletesTheLeftoverFilesAndRemovesTheTrayIc
     }
 }
 
-TEST_F(TvWindow, ShutdownShowsTheExitPopupOnlyWhenTheControlSaysOn)
-{
-    struct Case
-    {
-        std::vector<const char*> items;
-        int shown;
-        int unloaded;
-        bool adTimerStopped;
-    };
-    const Case cases[] = {
-        {{"off", "on"}, 1, 0, true},
-        {{"on", "off"}, 0, 1, true},
-        {{"on", "ON"}, 0, 0, false},
-        {{}, 0, 0, false},
-    };
-    for (const Case& c : cases) {
-        exitAdvert = RecordingExitAdvert();
-        auto window = start();
-        for (const char* item : c.items)
-            window->List1->addItem(QString::fromLatin1(item));
-        window->close();
-        EXPECT_FALSE(window->isVisible());
-        EXPECT_EQ(exitAdvert.shown, c.shown) << c.items.size();
-        EXPECT_EQ(exitAdvert.unloaded, c.unloaded) << c.items.size();
-        EXPECT_EQ(window->TimeAdControl->isActive(), !c.adTimerStopped) << c.items.size();
-        // A second close request runs nothing again.
-        window->close();
-        EXPECT_EQ(exitAdvert.shown, c.shown);
-    }
-}
-
 TEST_F(TvWindow, ASecondCopyIsToldAndStopsBeforeItsTrayIconAndPage)
 {
     auto first = std::make_unique<platform::InstanceLock>("TovanTV", program.str());
