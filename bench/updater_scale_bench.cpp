@@ -16,10 +16,11 @@
 #include "program_folder.h"
 #include "temp_folder.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <chrono>
 #include <cstdio>
@@ -69,7 +70,7 @@ int measure(const std::string& what, int entries, const std::string& host, int m
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
         const auto now = Clock::now();
-        const int rows = window.lvUpdateList->topLevelItemCount();
+        const int rows = window.lvUpdateList->model()->rowCount();
         const double seconds = std::chrono::duration<double>(now - start).count();
         std::fprintf(stderr, "  %6.1f s: %6d rows, %7.1f rows/s\n", seconds, rows,
             (rows - lastRows) / std::chrono::duration<double>(now - lastSample).count());
@@ -82,7 +83,7 @@ int measure(const std::string& what, int entries, const std::string& host, int m
     window.tmrGetUpdateList_Timer();
     sampler.stop();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const int rows = window.lvUpdateList->topLevelItemCount();
+    const int rows = window.lvUpdateList->model()->rowCount();
     std::printf("%.3f %d %ld %ld %s\n", seconds, rows, startKb, statusKb("VmHWM"),
         window.statusPanel->text().toUtf8().replace(' ', '_').constData());
     platform::overrideProgramFolder("");

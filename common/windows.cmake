@@ -1,12 +1,19 @@
-# Shared client services with windows (Qt Widgets): browser pane, message box, update notice.
+# The real message box alone: the updater needs it without the browser engine, whose
+# libraries would add tens of megabytes to every process that links them.
+add_library(common_message_box STATIC qt_message_box.cpp qt_message_box.h)
+target_include_directories(common_message_box PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(common_message_box
+    PUBLIC common_logic Qt6::Widgets
+    PRIVATE project_warnings project_qt_options)
+
+# Shared client services with windows (Qt Widgets): browser pane, update notice, pop-ups.
 add_library(common_windows STATIC)
 set_target_properties(common_windows PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(common_windows PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(common_windows
-    PUBLIC common_logic Qt6::Widgets Qt6::WebEngineWidgets
+    PUBLIC common_logic common_message_box Qt6::Widgets Qt6::WebEngineWidgets
     PRIVATE project_warnings project_qt_options)
 target_sources(common_windows PRIVATE
-    qt_message_box.cpp qt_message_box.h
     twips.h
     BrowserPane.cpp BrowserPane.h
     local_pages.cpp local_pages.h

@@ -13,23 +13,25 @@ namespace texts = updater_texts;
 
 void UpdaterSession::CompareUpdateLists()
 {
+    // One document at a time, each let go of as soon as its entries are read: a long list
+    // must not be held twice, nor as a document beside its entries.
     modXml::XmlDocument local;
-    modXml::XmlDocument server;
     if (!modXml::LoadXml(folderPath(m_members.strLocalListFile), local)) {
         message_box::show(texts::programTitle, m_members.strLocalListFile + texts::listNotFoundSuffix);
         return;
     }
-    if (!modXml::LoadXml(folderPath(m_members.strServerListFile), server)) {
+    if (!modPublic::FileExists(folderPath(m_members.strServerListFile))) {
         message_box::show(texts::programTitle, m_members.strServerListFile + texts::listNotFoundSuffix);
         return;
     }
     try {
-        const auto localFiles = update_list::readFiles(local.document);
-        auto serverFiles = update_list::readFiles(server.document);
+        std::vector<update_list::FileEntry> localFiles = update_list::readFiles(local.document);
+        local.document.reset();
+        modXml::XmlDocument server;
+        modXml::LoadXml(folderPath(m_members.strServerListFile), server);
+        std::vector<update_list::FileEntry> serverFiles = update_list::readFiles(server.document);
         const std::string runApp = update_list::readRunApp(server.document);
         const modXml::TextEncoding serverEncoding = server.encoding;
-        // The entries are all that is needed from here: long lists need not be held twice.
-        local.document.reset();
         server.document.reset();
         m_view.processEvents();
         // Every name is checked before anything is listed or fetched.
@@ -40,9 +42,13 @@ void UpdaterSession::CompareUpdateLists()
             m_view.setStatusText(prefix + verdict.name + texts::unsafeNameSuffix);
             return;
         }
+        const std::vector<update_list::FileEntry> toUpdate = update_list::entriesToUpdate(localFiles, serverFiles);
+        std::vector<update_list::FileEntry>().swap(localFiles);
+        std::vector<update_list::FileEntry>().swap(serverFiles);
         m_view.clearRows();
         m_announced.clear();
-        if (!listEntries(update_list::entriesToUpdate(localFiles, serverFiles)))
+        m_announced.reserve(toUpdate.size());
+        if (!listEntries(toUpdate))
             return;
         if (m_view.rowCount() == 0) {
             m_view.setStatusText(texts::nothingToUpdate);

@@ -3,6 +3,7 @@
 #include "cc_xp_button.h"
 #include "message_box.h"
 #include "qt_message_box.h"
+#include "update_rows_model.h"
 #include "updater_texts.h"
 #include "xp_progress_bar.h"
 
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
-#include <QTreeWidget>
 
 namespace {
 
@@ -33,10 +33,7 @@ frmUpdate::frmUpdate(SkinAttach attachSkin, QWidget* parent)
     createControls();
 }
 
-frmUpdate::~frmUpdate()
-{
-    qDeleteAll(m_pendingRows);
-}
+frmUpdate::~frmUpdate() = default;
 
 bool frmUpdate::Form_Load()
 {
@@ -82,19 +79,8 @@ ccXPButton* frmUpdate::button(UpdaterButton which) const
 
 void frmUpdate::showPendingRows()
 {
-    if (!m_pendingRows.empty())
-        lvUpdateList->addTopLevelItems(QList<QTreeWidgetItem*>(m_pendingRows.begin(), m_pendingRows.end()));
-    m_pendingRows.clear();
+    m_rows->show();
     m_sinceRowsShown.restart();
-}
-
-QTreeWidgetItem* frmUpdate::item(int row) const
-{
-    const int shown = lvUpdateList->topLevelItemCount();
-    if (row < shown)
-        return lvUpdateList->topLevelItem(row);
-    const auto pending = static_cast<std::size_t>(row - shown);
-    return pending < m_pendingRows.size() ? m_pendingRows[pending] : nullptr;
 }
 
 void frmUpdate::setStatusText(const std::string& text)
@@ -128,39 +114,30 @@ void frmUpdate::stopListTimer()
 
 void frmUpdate::clearRows()
 {
-    qDeleteAll(m_pendingRows);
-    m_pendingRows.clear();
-    lvUpdateList->clear();
+    m_rows->clear();
 }
 
 int frmUpdate::addRow(const std::string& name, const std::string& ver)
 {
-    auto* row = new QTreeWidgetItem;
-    row->setText(0, QString::fromStdString(name));
-    row->setText(1, QString::fromStdString(ver));
-    for (int column : {2, 3})
-        row->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    m_pendingRows.push_back(row);
+    const int row = m_rows->add(name, ver);
     if (!m_sinceRowsShown.isValid() || m_sinceRowsShown.elapsed() >= 200)
         showPendingRows();
-    return rowCount() - 1;
+    return row;
 }
 
 int frmUpdate::rowCount() const
 {
-    return lvUpdateList->topLevelItemCount() + static_cast<int>(m_pendingRows.size());
+    return m_rows->rows().size();
 }
 
 std::string frmUpdate::cellText(int row, int column) const
 {
-    const QTreeWidgetItem* cell = item(row);
-    return cell ? cell->text(column).toStdString() : std::string();
+    return m_rows->rows().text(row, column);
 }
 
 void frmUpdate::setCellText(int row, int column, const std::string& text)
 {
-    if (QTreeWidgetItem* cell = item(row))
-        cell->setText(column, QString::fromStdString(text));
+    m_rows->setText(row, column, text);
 }
 
 void frmUpdate::setProgressVisible(bool visible)
@@ -177,7 +154,7 @@ void frmUpdate::setProgressValue(int value)
 
 void frmUpdate::processEvents()
 {
-    if (!m_pendingRows.empty() && m_sinceRowsShown.elapsed() >= 200)
+    if (m_rows->hasHiddenRows() && m_sinceRowsShown.elapsed() >= 200)
         showPendingRows();
     pumpEvents();
 }

@@ -13,8 +13,8 @@ class QFrame;
 class QLabel;
 class QStatusBar;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class UpdateRowsModel;
 class XP_ProgressBar;
 class ccXPButton;
 
@@ -60,7 +60,7 @@ public:
     void cmdFinish_Click();
 
     QLabel* picCompany = nullptr;
-    QTreeWidget* lvUpdateList = nullptr;
+    QTreeView* lvUpdateList = nullptr;
     QFrame* Line1 = nullptr;
     XP_ProgressBar* pbUpdate = nullptr;
     ccXPButton* cmdUpdate = nullptr;
@@ -79,13 +79,11 @@ private:
     void createStatusBar();
     void showClock();
     ccXPButton* button(UpdaterButton which) const;
-    QTreeWidgetItem* item(int row) const;
-    // Rows wait here and join the list a few times a second: the list lays out all its rows
-    // whenever rows join, so joining them one by one would cost the whole list per row.
+    // New rows join the list a few times a second (see UpdateRowsModel).
     void showPendingRows();
 
     SkinAttach m_attachSkin;
-    std::vector<QTreeWidgetItem*> m_pendingRows;
+    UpdateRowsModel* m_rows = nullptr;
     QElapsedTimer m_sinceRowsShown;
     UpdaterSession m_session;
 };

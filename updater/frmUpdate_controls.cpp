@@ -1,6 +1,7 @@
 #include "frmUpdate.h"
 
 #include "cc_xp_button.h"
+#include "update_rows_model.h"
 #include "xp_progress_bar.h"
 
 #include <QDateTime>
@@ -11,7 +12,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -36,20 +37,8 @@ constexpr int buttonHeight = 25;
 constexpr int statusTop = rowTop + buttonHeight + 8;
 constexpr int statusHeight = 22;
 
-struct Column
-{
-    const char* header;
-    int widthTwips;
-    Qt::Alignment alignment;
-};
-
-constexpr Column columns[] = {
-    {"更新文件", 3704, Qt::AlignLeft},
-    {"版本号", 2117, Qt::AlignLeft},
-    {"文件大小", 1764, Qt::AlignRight},
-    {"进度", 1058, Qt::AlignRight},
-    {"", 0, Qt::AlignLeft},
-};
+// The columns' widths in twips; the hidden last one holds the announced size.
+constexpr int columnWidthsTwips[UpdateRows::columnCount] = {3704, 2117, 1764, 1058, 0};
 
 // The banner: a 24-bit picture of our own, a blue fade with the updater's name.
 QPixmap bannerPicture()
@@ -81,24 +70,19 @@ void frmUpdate::createControls()
     picCompany->setGeometry(0, 0, bannerWidth, bannerHeight);
     picCompany->setPixmap(bannerPicture());
 
-    lvUpdateList = new QTreeWidget(this);
+    m_rows = new UpdateRowsModel(this);
+    lvUpdateList = new QTreeView(this);
     lvUpdateList->setObjectName(QStringLiteral("lvUpdateList"));
     lvUpdateList->setGeometry(listLeft, 8, listWidth, bannerHeight - 8);
     lvUpdateList->setRootIsDecorated(false);
     lvUpdateList->setItemsExpandable(false);
     lvUpdateList->setUniformRowHeights(true);
     lvUpdateList->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvUpdateList->setColumnCount(5);
-    QTreeWidgetItem* header = new QTreeWidgetItem;
-    for (int i = 0; i < 5; ++i) {
-        header->setText(i, QString::fromUtf8(columns[i].header));
-        header->setTextAlignment(i, columns[i].alignment | Qt::AlignVCenter);
-    }
-    lvUpdateList->setHeaderItem(header);
+    lvUpdateList->setModel(m_rows);
     lvUpdateList->header()->setStretchLastSection(false);
     lvUpdateList->header()->setMinimumSectionSize(0);
-    for (int i = 0; i < 5; ++i)
-        lvUpdateList->setColumnWidth(i, pixels(columns[i].widthTwips));
+    for (int i = 0; i < UpdateRows::columnCount; ++i)
+        lvUpdateList->setColumnWidth(i, pixels(columnWidthsTwips[i]));
     lvUpdateList->setColumnHidden(4, true);
 
     Line1 = new QFrame(this);

@@ -3,6 +3,7 @@
 #include "updater_texts.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -21,8 +22,10 @@ pugi::xml_node filesElement(const pugi::xml_document& document)
 
 std::vector<FileEntry> readFiles(const pugi::xml_document& document)
 {
+    const pugi::xml_node files = filesElement(document);
     std::vector<FileEntry> entries;
-    for (const pugi::xml_node child : filesElement(document).children()) {
+    entries.reserve(static_cast<std::size_t>(std::distance(files.begin(), files.end())));
+    for (const pugi::xml_node child : files.children()) {
         if (child.type() != pugi::node_element)
             throw ListError(updater_texts::errorFilesChild);
         const pugi::xml_attribute name = child.attribute("Name");

@@ -4,6 +4,7 @@
 #include "program_folder.h"
 #include "temp_folder.h"
 #include "update_list.h"
+#include "update_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -197,4 +198,32 @@ TEST(ModPublic, FilesAndFolders)
     EXPECT_TRUE(std::filesystem::is_directory(folder / "a/b/c"));
     EXPECT_TRUE(modPublic::MakeDirectory(folder.str() + "/a/b/c/")); // already there
     EXPECT_FALSE(modPublic::MakeDirectory(folder.str() + "/file.dat/x")); // a file stands in the way
+}
+
+TEST(UpdateRows, EachCellKeepsItsTextWhateverItsNeighboursBecome)
+{
+    UpdateRows rows;
+    EXPECT_EQ(rows.add("皮肤\\白色简约.she", "1.0"), 0);
+    EXPECT_EQ(rows.add("b.dat", ""), 1);
+    rows.setText(0, 4, "1048576");
+    rows.setText(0, 2, "1.00MB");
+    rows.setText(0, 3, "0%");
+    rows.setText(0, 3, "100%"); // longer than before
+    rows.setText(0, 1, ""); // shorter
+    rows.setText(1, 3, std::string("失败\0extra", 12)); // a text ends at its NUL
+    const std::vector<std::string> first {"皮肤\\白色简约.she", "", "1.00MB", "100%", "1048576"};
+    for (int column = 0; column < UpdateRows::columnCount; ++column)
+        EXPECT_EQ(rows.text(0, column), first[static_cast<std::size_t>(column)]) << column;
+    EXPECT_EQ(rows.text(1, 0), "b.dat");
+    EXPECT_EQ(rows.text(1, 3), "失败");
+    EXPECT_EQ(rows.text(1, 4), "");
+    // Outside the rows or columns: nothing, and nothing changes.
+    rows.setText(2, 0, "x");
+    rows.setText(0, 5, "x");
+    EXPECT_EQ(rows.text(2, 0), "");
+    EXPECT_EQ(rows.text(0, 5), "");
+    EXPECT_EQ(rows.text(-1, 0), "");
+    EXPECT_EQ(rows.size(), 2);
+    rows.clear();
+    EXPECT_EQ(rows.size(), 0);
 }

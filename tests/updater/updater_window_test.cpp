@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -36,6 +36,22 @@ QString text(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
+// What the list view shows: its rows, a cell's text and alignment, a header's.
+int shownRows(const frmUpdate& window)
+{
+    return window.lvUpdateList->model()->rowCount();
+}
+
+QString cell(const frmUpdate& window, int row, int column)
+{
+    return window.lvUpdateList->model()->index(row, column).data().toString();
+}
+
+Qt::Alignment cellAlignment(const frmUpdate& window, int row, int column)
+{
+    return Qt::Alignment(window.lvUpdateList->model()->index(row, column).data(Qt::TextAlignmentRole).toInt());
+}
+
 } // namespace
 
 TEST_F(UpdaterWindow, ControlsAsDesigned)
@@ -45,13 +61,16 @@ TEST_F(UpdaterWindow, ControlsAsDesigned)
     EXPECT_EQ(window.picCompany->pixmap().size(), QSize(116, 218));
     EXPECT_EQ(window.picCompany->pixmap().toImage().depth(), 32); // drawn from a 24-bit picture
 
-    const QTreeWidgetItem* header = window.lvUpdateList->headerItem();
+    const QAbstractItemModel* list = window.lvUpdateList->model();
     const QStringList headers {text("更新文件"), text("版本号"), text("文件大小"), text("进度"), QString()};
     const int widths[] = {247, 141, 118, 71, 0};
     const Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignLeft, Qt::AlignRight, Qt::AlignRight, Qt::AlignLeft};
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(header->text(i), headers[i]) << i;
-        EXPECT_EQ(Qt::Alignment(header->textAlignment(i)) & Qt::AlignHorizontal_Mask, alignments[i]) << i;
+        EXPECT_EQ(list->headerData(i, Qt::Horizontal).toString(), headers[i]) << i;
+        EXPECT_EQ(Qt::Alignment(list->headerData(i, Qt::Horizontal, Qt::TextAlignmentRole).toInt())
+                & Qt::AlignHorizontal_Mask,
+            alignments[i])
+            << i;
         if (i < 4) {
             EXPECT_EQ(window.lvUpdateList->columnWidth(i), widths[i]) << i;
         }
@@ -91,13 +110,12 @@ TEST_F(UpdaterWindow, FindsUpdatesAndUpdatesThroughItsHandlers)
     window.tmrGetUpdateList_Timer();
     EXPECT_FALSE(window.tmrGetUpdateList->isActive());
     EXPECT_EQ(window.statusPanel->text(), text("共有 2 个更新 ，点【更新】开始更新..."));
-    ASSERT_EQ(window.lvUpdateList->topLevelItemCount(), 2);
-    const QTreeWidgetItem* row = window.lvUpdateList->topLevelItem(1);
-    EXPECT_EQ(row->text(0), QStringLiteral("sub\\b.dat"));
-    EXPECT_EQ(row->text(2), QStringLiteral("4KB"));
-    EXPECT_EQ(row->text(3), QStringLiteral("0%"));
-    EXPECT_EQ(row->text(4), QStringLiteral("4097"));
-    EXPECT_EQ(Qt::Alignment(row->textAlignment(2)) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    ASSERT_EQ(shownRows(window), 2);
+    EXPECT_EQ(cell(window, 1, 0), QStringLiteral("sub\\b.dat"));
+    EXPECT_EQ(cell(window, 1, 2), QStringLiteral("4KB"));
+    EXPECT_EQ(cell(window, 1, 3), QStringLiteral("0%"));
+    EXPECT_EQ(cell(window, 1, 4), QStringLiteral("4097"));
+    EXPECT_EQ(cellAlignment(window, 1, 2) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     EXPECT_TRUE(window.cmdUpdate->isEnabled());
     EXPECT_EQ(window.cmdUpdate->Caption(), text("更新"));
     EXPECT_EQ(window.cmdFinish->Caption(), text("取消"));
@@ -109,7 +127,7 @@ TEST_F(UpdaterWindow, FindsUpdatesAndUpdatesThroughItsHandlers)
     EXPECT_FALSE(window.cmdUpdate->isVisible());
     EXPECT_TRUE(window.cmdFinish->isEnabled());
     EXPECT_EQ(window.cmdFinish->Caption(), text("完成"));
-    EXPECT_EQ(row->text(3), QStringLiteral("100%"));
+    EXPECT_EQ(cell(window, 1, 3), QStringLiteral("100%"));
     EXPECT_EQ(folder.read("a.dat"), "new a");
     EXPECT_EQ(folder.read("sub/b.dat"), std::string(4097, 'b'));
 
@@ -218,8 +236,8 @@ TEST_F(UpdaterWindow, TheButtonsShowProgressAndFailuresOnTheWindow)
 
     EXPECT_EQ(shown, (std::vector<int> {0, 30, 61, 91, 100}));
     EXPECT_EQ(window.statusPanel->text(), text("更新未完成：1 个文件更新失败（b.dat），下次启动将重新更新"));
-    EXPECT_EQ(window.lvUpdateList->topLevelItem(1)->text(3), text("失败"));
-    EXPECT_EQ(window.lvUpdateList->topLevelItem(2)->text(3), QStringLiteral("100%"));
+    EXPECT_EQ(cell(window, 1, 3), text("失败"));
+    EXPECT_EQ(cell(window, 2, 3), QStringLiteral("100%"));
     EXPECT_EQ(folder.read("a.dat"), std::string(3000, 'a'));
     EXPECT_EQ(folder.read("b.dat"), "old b.dat");
     EXPECT_EQ(folder.read("c.dat"), std::string(1024 * 3 + 1, 'c'));
@@ -247,7 +265,7 @@ TEST_F(UpdaterWindow, ClosingTheWindowDuringTheUpdatePutsNothingInPlace)
     ASSERT_TRUE(window.Form_Load());
     window.show();
     window.tmrGetUpdateList_Timer();
-    ASSERT_EQ(window.lvUpdateList->topLevelItemCount(), 2);
+    ASSERT_EQ(shownRows(window), 2);
 
     sim.rule("/update/files/b.dat", "hang");
     QTimer closer;
@@ -342,7 +360,7 @@ TEST_F(UpdaterWindow, ClosingTheWindowWhileSizesAreAskedEndsTheList)
     window.show();
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (window.lvUpdateList->topLevelItemCount() == 2 && window.session().intClient().stillExecuting())
+        if (shownRows(window) == 2 && window.session().intClient().stillExecuting())
             window.close();
     });
     closer.start(10);
