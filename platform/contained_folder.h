@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     Kind kind(std::string_view name) const;
     // Permission bits of a file (not a link), or nothing.
     std::optional<mode_t> fileMode(std::string_view name) const;
+    // Size in bytes of a file (not a link), or nothing.
+    std::optional<long long> fileSize(std::string_view name) const;
 
     // Creates every missing folder of `folder`; `created` receives the ones made, outermost first.
     int createFolders(std::string_view folder, std::vector<std::string>& created) const;
@@ -36,6 +39,8 @@ public:
     int createExclusive(std::string_view name, mode_t mode, int& fd) const;
     // Opens an existing file (not a link) for reading; `fd` owned by the caller.
     int openForReading(std::string_view name, int& fd) const;
+    // Opens an existing file (not a link) for reading and for writing at its end.
+    int openForAppending(std::string_view name, int& fd) const;
     // Renames `from` over `to`; whatever stood at `to` (a link included) is replaced, not followed.
     int rename(std::string_view from, std::string_view to) const;
     // Removes a file; links, folders and other things are left alone (EPERM).
@@ -45,10 +50,13 @@ public:
 
     std::optional<std::string> read(std::string_view name) const;
     // Writes `content` into name + ".writing", flushes it to the disk and renames it over
-    // `name`, so the file holds its old or its new content, never a part.
-    int writeReplacing(std::string_view name, std::string_view content) const;
+    // `name`, so the file holds its old or its new content, never a part. Without `flush`
+    // the disk is not waited for (a busy disk can hold a flush for seconds): after a crash
+    // the file may hold its old content or nothing at all, but still never a part.
+    int writeReplacing(std::string_view name, std::string_view content, bool flush = true) const;
 
 private:
+    std::optional<struct stat> fileStatus(std::string_view name) const;
     // Opens the folder that holds `name` and hands back the last part.
     int openParent(
         std::string_view name, bool create, std::vector<std::string>* created, int& fd, std::string& leaf) const;

@@ -46,6 +46,8 @@ private:
     void* m_handle = nullptr;
 };
 
+struct HttpResponse;
+
 struct HttpRequest
 {
     std::string method = "GET"; // "GET" or "HEAD"
@@ -61,6 +63,11 @@ struct HttpRequest
     std::function<bool(std::string_view chunk)> onBody;
     // Asked while waiting; true ends the exchange as aborted.
     std::function<bool()> cancelled;
+    // When not empty, asks for part of the body only ("100-" for everything from byte 100 on).
+    std::string range;
+    // Called once before the first body byte is handed to onBody, with the status and the
+    // headers of the response the body belongs to.
+    std::function<void(const HttpResponse& head)> onBodyStart;
     // When set, the exchange may reuse an open connection of the cache and leaves its own
     // there; otherwise it connects afresh and closes.
     HttpConnectionCache* connections = nullptr;

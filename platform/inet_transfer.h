@@ -41,8 +41,10 @@ public:
 
     // Runs `method` ("HEAD" or "GET") on `url` (also the new URL) to its end, running the
     // pump meanwhile; stillExecuting() is true only inside the pump. With a sink the body
-    // goes to the sink, otherwise it is kept for getChunk.
-    void execute(const std::string& url, const std::string& method, ChunkSink sink = {});
+    // goes to the sink, otherwise it is kept for getChunk; while the sink runs, status() and
+    // getHeader() already tell the response the body belongs to. A `range` ("100-") asks
+    // for part of the body; the server may send all of it instead.
+    void execute(const std::string& url, const std::string& method, ChunkSink sink = {}, const std::string& range = {});
     bool stillExecuting() const { return m_executing; }
     // Ends the running request from inside the pump; it ends as a transfer error.
     void cancel() { m_cancelRequested = true; }

@@ -122,7 +122,7 @@ ContainedFolder::Kind ContainedFolder::kind(std::string_view name) const
     return S_ISLNK(st.st_mode) ? Kind::Link : Kind::Other;
 }
 
-std::optional<mode_t> ContainedFolder::fileMode(std::string_view name) const
+std::optional<struct stat> ContainedFolder::fileStatus(std::string_view name) const
 {
     int parent = -1;
     std::string leaf;
@@ -133,7 +133,19 @@ std::optional<mode_t> ContainedFolder::fileMode(std::string_view name) const
     { };
     if (::fstatat(parent, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    return st.st_mode & 07777;
+    return st;
+}
+
+std::optional<mode_t> ContainedFolder::fileMode(std::string_view name) const
+{
+    const auto st = fileStatus(name);
+    return st ? std::optional<mode_t>(st->st_mode & 07777) : std::nullopt;
+}
+
+std::optional<long long> ContainedFolder::fileSize(std::string_view name) const
+{
+    const auto st = fileStatus(name);
+    return st ? std::optional<long long>(st->st_size) : std::nullopt;
 }
 
 int ContainedFolder::createFolders(std::string_view folder, std::vector<std::string>& created) const
@@ -167,6 +179,27 @@ int ContainedFolder::openForReading(std::string_view name, int& fd) const
     const Descriptor owner(parent);
     fd = ::openat(parent, leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     return fd < 0 ? errno : 0;
+}
+
+int ContainedFolder::openForAppending(std::string_view name, int& fd) const
+{
+    int parent = -1;
+    std::string leaf;
+    if (const int error = openParent(name, false, nullptr, parent, leaf))
+        return error;
+    const Descriptor owner(parent);
+    fd = ::openat(parent, leaf.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    // Only a plain file is continued: a device or a pipe at that name is not ours.
+    struct stat st
+    { };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        return EPERM;
+    }
+    return 0;
 }
 
 int ContainedFolder::rename(std::string_view from, std::string_view to) const
@@ -230,7 +263,7 @@ std::optional<std::string> ContainedFolder::read(std::string_view name) const
     }
 }
 
-int ContainedFolder::writeReplacing(std::string_view name, std::string_view content) const
+int ContainedFolder::writeReplacing(std::string_view name, std::string_view content, bool flush) const
 {
     const std::string temporary = std::string(name) + ".writing";
     // That name is ours alone: a leftover file or a link there goes (the link itself, never
@@ -257,7 +290,7 @@ int ContainedFolder::writeReplacing(std::string_view name, std::string_view cont
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(owner.release()) != 0) {
+    if ((flush && ::fsync(fd) != 0) || ::close(owner.release()) != 0) {
         const int error = errno;
         removeFile(temporary);
         return error;
@@ -267,7 +300,8 @@ int ContainedFolder::writeReplacing(std::string_view name, std::string_view cont
         return error;
     }
     // The rename itself reaches the disk with the folder.
-    ::fsync(m_fd);
+    if (flush)
+        ::fsync(m_fd);
     return 0;
 }
 

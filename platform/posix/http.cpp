@@ -31,7 +31,9 @@ struct Exchange
 {
     const HttpRequest* request;
     HttpResponse* response;
+    CURL* easy = nullptr;
     bool sinkRefused = false;
+    bool bodyStarted = false;
 };
 
 size_t onHeader(char* data, size_t size, size_t count, void* user)
@@ -56,6 +58,15 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
 {
     auto* exchange = static_cast<Exchange*>(user);
     const std::string_view chunk(data, size * count);
+    if (!exchange->bodyStarted) {
+        // The headers of the response that carries this body are complete now.
+        exchange->bodyStarted = true;
+        long status = 0;
+        curl_easy_getinfo(exchange->easy, CURLINFO_RESPONSE_CODE, &status);
+        exchange->response->status = status;
+        if (exchange->request->onBodyStart)
+            exchange->request->onBodyStart(*exchange->response);
+    }
     if (exchange->request->onBody) {
         if (!exchange->request->onBody(chunk)) {
             exchange->sinkRefused = true;
@@ -136,6 +147,7 @@ HttpResponse performHttp(const HttpRequest& request)
     Exchange exchange {&request, &response};
 
     CURL* easy = curl_easy_init();
+    exchange.easy = easy;
     // The multi handle holds the open connections: a cache's lives on, our own goes at the end.
     const bool ownMulti = !request.connections || !request.connections->handle();
     CURLM* multi = ownMulti ? curl_multi_init() : static_cast<CURLM*>(request.connections->handle());
@@ -168,6 +180,8 @@ HttpResponse performHttp(const HttpRequest& request)
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.1)");
+    if (!request.range.empty())
+        curl_easy_setopt(easy, CURLOPT_RANGE, request.range.c_str());
     if (request.method == "HEAD")
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     else if (request.method != "GET")

@@ -14,7 +14,7 @@ void InetTransfer::setTimeouts(int requestTimeoutMs, int stallTimeoutMs)
     m_stallTimeoutMs = stallTimeoutMs;
 }
 
-void InetTransfer::execute(const std::string& url, const std::string& method, ChunkSink sink)
+void InetTransfer::execute(const std::string& url, const std::string& method, ChunkSink sink, const std::string& range)
 {
     m_url = url;
     m_response = HttpResponse {};
@@ -34,6 +34,12 @@ void InetTransfer::execute(const std::string& url, const std::string& method, Ch
     };
     request.cancelled = [this] { return m_cancelRequested; };
     request.connections = &m_connections;
+    request.range = range;
+    request.onBodyStart = [this](const HttpResponse& head) {
+        m_response.status = head.status;
+        m_response.headers = head.headers;
+        m_response.headerText = head.headerText;
+    };
     bool refused = false;
     // The body goes to the sink as it arrives (the caller judges the status afterwards), or
     // is kept for getChunk.

@@ -35,7 +35,7 @@ int usage()
 {
     std::fprintf(stderr,
         "usage: portal-sim [--port N] [--root DIR] [--rule PATH=RULE]...\n"
-        "  RULE: delay=MS | hang | truncate=BYTES | status=CODE | nolength | endless\n");
+        "  RULE: delay=MS | hang | truncate=BYTES | status=CODE | nolength | endless | stall=BYTES\n");
     return 2;
 }
 

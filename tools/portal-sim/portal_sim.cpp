@@ -164,6 +164,8 @@ bool PortalSim::parseRule(const std::string& text, Rule& rule)
         rule = {Rule::Kind::NoLength, 0};
     else if (name == "endless")
         rule = {Rule::Kind::Endless, 0};
+    else if (name == "stall" && eq != std::string::npos)
+        rule = {Rule::Kind::Stall, value};
     else
         return false;
     return true;
@@ -231,7 +233,8 @@ void PortalSim::State::installRoutes()
         Rule rule;
         {
             std::unique_lock lock(mutex);
-            requests.push_back(req.method + " " + req.path);
+            requests.push_back(req.method + " " + req.path
+                + (req.has_header("Range") ? " Range: " + req.get_header_value("Range") : std::string()));
             if (const auto found = rules.find(req.path); found != rules.end())
                 rule = found->second;
             if (rule.kind == Rule::Kind::Hang) {
@@ -300,6 +303,22 @@ void PortalSim::State::installRoutes()
                     sink.write(body->data() + offset, cut - offset);
                 return false;
             });
+        } else if (rule.kind == Rule::Kind::Stall) {
+            // The first bytes, then silence until the rule goes; then the connection drops.
+            const size_t cut = std::min(body->size(), static_cast<size_t>(std::max(0, rule.value)));
+            res.set_content_provider(
+                body->size(), type, [this, body, cut, path = req.path](size_t offset, size_t, httplib::DataSink& sink) {
+                    if (offset < cut) {
+                        sink.write(body->data() + offset, cut - offset);
+                        return true;
+                    }
+                    std::unique_lock lock(mutex);
+                    wake.wait(lock, [&] {
+                        const auto again = rules.find(path);
+                        return stopping || again == rules.end() || again->second.kind != Rule::Kind::Stall;
+                    });
+                    return false;
+                });
         } else if (rule.kind == Rule::Kind::NoLength) {
             res.set_chunked_content_provider(type, [body](size_t offset, httplib::DataSink& sink) {
                 if (offset < body->size())

@@ -18,9 +18,9 @@ public:
     // How the server answers one path.
     struct Rule
     {
-        enum class Kind { Normal, Delay, Hang, Truncate, Status, NoLength, Endless };
+        enum class Kind { Normal, Delay, Hang, Truncate, Status, NoLength, Endless, Stall };
         Kind kind = Kind::Normal;
-        int value = 0; // delay in ms, bytes sent before cutting, or the status code
+        int value = 0; // delay in ms, bytes sent before cutting or stalling, or the status code
     };
 
     explicit PortalSim(std::string root);
@@ -39,12 +39,15 @@ public:
     std::string address() const { return "127.0.0.1:" + std::to_string(m_port); }
 
     // "delay=MS", "hang", "truncate=BYTES", "status=CODE", "nolength", "endless" (HEAD
-    // announces the file's length, GET sends chunks that never end) or "normal".
+    // announces the file's length, GET sends chunks that never end), "stall=BYTES" (sends
+    // the first bytes, then nothing until the rule changes, then drops the connection) or
+    // "normal".
     static bool parseRule(const std::string& text, Rule& rule);
     void setRule(const std::string& path, Rule rule);
     void clearRules();
 
-    // Paths of the requests received so far, as "GET /box".
+    // Paths of the requests received so far, as "GET /box", with the range asked for when
+    // there is one ("GET /a.dat Range: bytes=100-").
     std::vector<std::string> requests() const;
     void clearRequests();
 
