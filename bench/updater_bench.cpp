@@ -1,14 +1,16 @@
 // Benchmark of the updater's download road against the local portal server (a separate
 // process, as a real server would be):
 //   1. updating 100 files of 1 MB (list fetch, HEAD per file, GET per file, replacement)
-//      against the curl tool fetching the same files one after another;
+//      against the curl tool fetching the same files one after another, and with a list
+//      that gives every file's Size and Sha256, so that each download is verified;
 //   2. the peak memory of updating one large file, above the idle updater that has just
 //      compared the lists, for a small and a large file.
-// Usage: updater_bench [--files N] [--size-mb M] [--big-mb B] [--runs R]
+// Usage: updater_bench [--files N] [--size-mb M] [--big-mb B] [--runs R] [--curl 0]
 //        updater_bench --memory MB   (one measurement in this process; prints its figures)
 
 #include "UpdaterSession.h"
 #include "child_process.h"
+#include "file_digest.h"
 #include "message_box.h"
 #include "program_folder.h"
 #include "temp_folder.h"
@@ -67,15 +69,17 @@ public:
     void closeWindow() override { }
 };
 
-std::string listXml(const std::string& url, int files, const std::string& ver)
+// `digest` (Size and Sha256 attributes) is added to every file's entry when not empty.
+std::string listXml(const std::string& url, int files, const std::string& ver, const std::string& digest = "")
 {
     std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
     for (int i = 0; i < files; ++i)
-        xml += "    <File Name=\"f" + std::to_string(i) + ".dat\" Ver=\"" + ver + "\"/>\n";
+        xml += "    <File Name=\"f" + std::to_string(i) + ".dat\" Ver=\"" + ver + "\"" + digest + "/>\n";
     return xml + "  </Files>\n  <RunApp>NotRunning.exe</RunApp>\n</UpdateList>\n";
 }
 
-// A site with `files` files of `bytes` each under /update/, and its list.
+// A site with `files` files of `bytes` each under /update/, and its list; under /digests/
+// the same files with a list that gives their sizes and digests.
 void fillSite(const TempFolder& site, int files, long long bytes, const std::string& base)
 {
     std::string content(static_cast<std::size_t>(std::min<long long>(bytes, 1 << 20)), '\0');
@@ -89,6 +93,17 @@ void fillSite(const TempFolder& site, int files, long long bytes, const std::str
                 content.data(), static_cast<std::streamsize>(std::min<long long>(content.size(), bytes - written)));
     }
     site.write("update/UpdList.xml", listXml(base, files, "2"));
+    // Every file holds the same bytes.
+    const std::string first = site.read("update/f0.dat");
+    const std::string digest = " Size=\"" + std::to_string(first.size()) + "\" Sha256=\""
+        + file_digest::toHex(file_digest::sha256(first)) + "\"";
+    std::filesystem::create_directories(site / "digests");
+    for (int i = 0; i < files; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".dat";
+        std::filesystem::create_hard_link(site / ("update/" + name), site / ("digests/" + name));
+    }
+    const std::string digestsBase = base.substr(0, base.rfind("/update/")) + "/digests/";
+    site.write("digests/UpdList.xml", listXml(digestsBase, files, "2", digest));
 }
 
 struct UpdaterTimes
@@ -240,6 +255,7 @@ int main(int argc, char** argv)
     long long bigMb = 500;
     int runs = 3;
     long long memoryMb = 0;
+    bool withCurl = true;
     std::string host;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
@@ -256,6 +272,8 @@ int main(int argc, char** argv)
             memoryMb = std::stoll(value);
         else if (arg == "--host")
             host = value;
+        else if (arg == "--curl")
+            withCurl = value != "0";
     }
     message_box::setHandler(
         [](const std::string&, const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
@@ -275,13 +293,17 @@ int main(int argc, char** argv)
         std::vector<double> curlHeads;
         std::vector<double> updaterCpu;
         std::vector<double> curlOneCpu;
+        std::vector<double> verified;
         for (int run = 0; run < runs; ++run) {
+            verified.push_back(updaterSeconds(server.url("/digests/"), files).total());
             const double selfBefore = cpuSeconds(RUSAGE_SELF);
             const UpdaterTimes times = updaterSeconds(base, files);
             updaterCpu.push_back(cpuSeconds(RUSAGE_SELF) - selfBefore);
             updater.push_back(times.total());
             listing.push_back(times.listSeconds);
             updating.push_back(times.updateSeconds);
+            if (!withCurl)
+                continue;
             const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
             curlOne.push_back(curlSeconds(base, files, CurlRoad::OneProcess));
             curlOneCpu.push_back(cpuSeconds(RUSAGE_CHILDREN) - childrenBefore);
@@ -292,6 +314,10 @@ int main(int argc, char** argv)
         std::printf("  updater (list, HEADs, GETs, replacement) %8.3f s\n", median(updater));
         std::printf("    of which list fetch and HEADs          %8.3f s\n", median(listing));
         std::printf("    of which GETs and replacement          %8.3f s\n", median(updating));
+        std::printf("  updater, list with Size and Sha256       %8.3f s  (verifying adds %.1f %%)\n", median(verified),
+            (median(verified) / median(updater) - 1) * 100);
+        if (!withCurl)
+            return 0;
         std::printf("  curl, one process for all files          %8.3f s  (updater / curl = %.2f)\n", median(curlOne),
             median(updater) / median(curlOne));
         std::printf("  curl, one process, HEADs then GETs       %8.3f s  (updater / curl = %.2f)\n", median(curlHeads),

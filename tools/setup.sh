@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool x11-utils x11-apps openbox trayer fonts-wqy-microhei fonts-dejavu-core
     libxcb1-dev libx11-dev libxext-dev libxfixes-dev
     curl procps
+    libsodium-dev libssl-dev minisign
     clang-14 libclang-rt-14-dev
 )
 

@@ -5,12 +5,15 @@
 #include "modPublic.h"
 #include "modXml.h"
 #include "name_rules.h"
+#include "partial_downloads.h"
 #include "path_safety.h"
 #include "program_folder.h"
 #include "program_start.h"
 #include "update_list.h"
 #include "updater_texts.h"
 
+#include <iterator>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace texts = updater_texts;
@@ -44,15 +47,24 @@ void UpdaterSession::removeLeftoverTemporaries()
 {
     // An update that was interrupted left the temporary files of the lists it worked from.
     // A file either list names is installed, whatever its name: it is never a leftover.
+    const platform::ContainedFolder& folder = m_engine.folder();
     std::vector<update_list::FileEntry> entries;
+    // A part of a file with a digest may be continued: those the record names, and those of
+    // a server list whose update was cut short (by a crash or a kill).
+    std::unordered_map<std::string, update_list::FileEntry> continuable;
     for (const std::string& list : {m_members.strServerListFile, m_members.strLocalListFile}) {
-        m_engine.folder().removeFile(list + ".writing");
+        folder.removeFile(list + ".writing");
         modXml::XmlDocument document;
         if (!modXml::LoadXml(folderPath(list), document) || !document.parsed())
             continue;
         try {
-            const auto read = update_list::readFiles(document.document);
-            entries.insert(entries.end(), read.begin(), read.end());
+            auto read = update_list::readFiles(document.document);
+            document.document.reset();
+            if (list == m_members.strServerListFile)
+                for (const update_list::FileEntry& entry : read)
+                    if (entry.sha256)
+                        continuable.emplace(entry.name, entry);
+            entries.insert(entries.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
         } catch (const update_list::ListError&) {
             // a list without usable entries names no temporary files
         }
@@ -60,10 +72,47 @@ void UpdaterSession::removeLeftoverTemporaries()
     std::unordered_set<std::string> installed;
     for (const update_list::FileEntry& entry : entries)
         installed.insert(name_rules::foldedName(entry.name));
-    for (const update_list::FileEntry& entry : entries)
-        if (path_safety::isSafeRelativeName(entry.name)
-            && !installed.contains(name_rules::foldedName(name_rules::temporaryName(entry.name))))
+    folder.removeFile(std::string(texts::partialListFile) + ".writing");
+    for (update_list::FileEntry& partial : partial_downloads::read(folder)) {
+        continuable.insert_or_assign(partial.name, partial);
+        entries.push_back(std::move(partial));
+    }
+    m_partials.clear();
+    std::unordered_set<std::string> kept;
+    for (const update_list::FileEntry& entry : entries) {
+        const std::string temporary = name_rules::temporaryName(entry.name);
+        if (!path_safety::isSafeRelativeName(entry.name) || installed.contains(name_rules::foldedName(temporary))
+            || kept.contains(entry.name))
+            continue;
+        const auto part = continuable.find(entry.name);
+        if (part != continuable.end() && folder.fileSize(temporary).value_or(0) > 0) {
+            m_partials.push_back(part->second);
+            kept.insert(entry.name);
+        } else {
             m_engine.discard(entry.name);
+        }
+    }
+    // The record now names exactly the parts kept, whatever becomes of the lists.
+    partial_downloads::write(folder, m_partials);
+}
+
+void UpdaterSession::keepPartialsFor(const std::vector<update_list::FileEntry>& toUpdate)
+{
+    if (m_partials.empty())
+        return;
+    std::unordered_map<std::string_view, const update_list::FileEntry*> listed;
+    for (const update_list::FileEntry& entry : toUpdate)
+        listed.emplace(entry.name, &entry);
+    std::vector<update_list::FileEntry> kept;
+    for (update_list::FileEntry& partial : m_partials) {
+        const auto found = listed.find(partial.name);
+        if (found != listed.end() && found->second->sha256 == partial.sha256)
+            kept.push_back(std::move(partial));
+        else
+            m_engine.discard(partial.name); // no longer listed, or listed as another file
+    }
+    m_partials = std::move(kept);
+    partial_downloads::write(m_engine.folder(), m_partials);
 }
 
 void UpdaterSession::tmrGetUpdateList_Timer()
@@ -76,8 +125,10 @@ void UpdaterSession::tmrGetUpdateList_Timer()
         m_view.closeWindow();
         return;
     }
+    m_trust = list_trust::read(m_engine.folder(), m_members.strLocalListFile);
+    std::string refusal;
     const bool fetched = modPublic::DownloadServerList(
-        m_client, m_members.strUpdateUrl, m_members.strLocalListFile, m_members.strServerListFile);
+        m_client, m_members.strUpdateUrl, m_members.strLocalListFile, m_members.strServerListFile, m_trust, &refusal);
     if (m_abandoned) {
         // The window was closed under the fetch (the exit button has removed the list once
         // already): a list that no one will compare must not stay behind.
@@ -86,6 +137,8 @@ void UpdaterSession::tmrGetUpdateList_Timer()
         return;
     }
     if (!fetched) {
+        if (!refusal.empty())
+            m_view.setStatusText(texts::listRefusedPrefix + refusal);
         message_box::show(texts::programTitle, texts::listError);
         m_busy = false;
         m_view.closeWindow();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inet_transfer.h"
+#include "list_trust.h"
 #include "update_engine.h"
 #include "update_list.h"
 #include "update_view.h"
@@ -50,17 +51,22 @@ public:
     platform::InetTransfer& intClient() { return m_client; }
 
 private:
-    enum class FileResult { Complete, Failed, WriteFailed };
+    enum class FileResult { Complete, Failed, Unverified, WriteFailed };
 
     FileResult SaveDownloadedFile(int row);
     // Puts the downloaded files in place and the list that matches them; adds to `failed`
     // every file that could not be replaced.
     void ReplaceFiles(std::vector<std::string>& failed);
     void writeLocalList(const std::vector<std::string>& failed);
+    // Shows the rows of the files whose digests turned out not to be the list's as such, and
+    // adds them to `failed`.
+    void markUnverified(const std::vector<std::string>& names, std::vector<std::string>& failed);
     bool refuseUnsafeName(const std::string& name);
     bool refuseRunningProgram();
     bool listEntries(const std::vector<update_list::FileEntry>& entries);
     void removeLeftoverTemporaries();
+    // Keeps the parts of downloads that `toUpdate` lists again with the same digest.
+    void keepPartialsFor(const std::vector<update_list::FileEntry>& toUpdate);
     // After a stopped update: temporary files of the first `rows` rows, new empty folders
     // and the server list go.
     void cleanUp(int rows);
@@ -71,7 +77,11 @@ private:
     platform::InetTransfer m_client;
     UpdateEngine m_engine;
     Members m_members;
-    std::vector<std::int64_t> m_announced; // per row, the size its HEAD answer announced
+    // Per row, what is known of its file before it is fetched.
+    std::vector<UpdateEngine::Expected> m_expected;
+    list_trust::Trust m_trust;
+    // Downloads kept half-way, for this run or the next to continue (name and digest).
+    std::vector<update_list::FileEntry> m_partials;
     std::string m_writeError;
     bool m_busy = false;
     bool m_abandoned = false;

@@ -42,12 +42,13 @@ void UpdaterSession::CompareUpdateLists()
             m_view.setStatusText(prefix + verdict.name + texts::unsafeNameSuffix);
             return;
         }
-        const std::vector<update_list::FileEntry> toUpdate = update_list::entriesToUpdate(localFiles, serverFiles);
+        update_list::keepEntriesToUpdate(localFiles, serverFiles);
         std::vector<update_list::FileEntry>().swap(localFiles);
-        std::vector<update_list::FileEntry>().swap(serverFiles);
+        const std::vector<update_list::FileEntry> toUpdate = std::move(serverFiles);
+        keepPartialsFor(toUpdate);
         m_view.clearRows();
-        m_announced.clear();
-        m_announced.reserve(toUpdate.size());
+        m_expected.clear();
+        m_expected.reserve(toUpdate.size());
         if (!listEntries(toUpdate))
             return;
         if (m_view.rowCount() == 0) {
@@ -98,7 +99,7 @@ bool UpdaterSession::listEntries(const std::vector<update_list::FileEntry>& entr
         m_view.setCellText(row, 4, update_figures::sizeColumnText(*size));
         m_view.setCellText(row, 2, update_figures::sizeText(*size));
         m_view.setCellText(row, 3, "0%");
-        m_announced.push_back(*size);
+        m_expected.push_back({*size, entry.size, entry.sha256});
     }
     return true;
 }

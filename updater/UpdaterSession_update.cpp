@@ -2,6 +2,7 @@
 
 #include "message_box.h"
 #include "modXml.h"
+#include "partial_downloads.h"
 #include "update_figures.h"
 #include "update_list.h"
 #include "updater_texts.h"
@@ -21,6 +22,8 @@ void UpdaterSession::cmdUpdate_Click()
 
     const int n = m_view.rowCount();
     std::vector<std::string> failed;
+    // The parts kept so far are continued now; what breaks off again is recorded anew.
+    m_partials.clear();
     for (int row = 0; row < n && !m_abandoned; ++row) {
         m_members.strCurrentFileName = m_view.cellText(row, 0);
         m_members.lngCurrentFileSize = update_figures::announcedSize(m_view.cellText(row, 4)).value_or(0);
@@ -36,6 +39,11 @@ void UpdaterSession::cmdUpdate_Click()
         }
         if (result == FileResult::Complete) {
             m_view.setCellText(row, 3, "100%");
+        } else if (result == FileResult::Unverified) {
+            // Not the file the list describes: it is dropped, and the user is told why.
+            m_view.setCellText(row, 3, texts::fileUnverified);
+            m_view.setStatusText(texts::unverifiedPrefix + m_members.strCurrentFileName);
+            failed.push_back(m_members.strCurrentFileName);
         } else {
             m_view.setCellText(row, 3, texts::fileFailed);
             failed.push_back(m_members.strCurrentFileName);
@@ -50,7 +58,9 @@ void UpdaterSession::cmdUpdate_Click()
         return;
     }
 
+    markUnverified(m_engine.settleDigests(), failed);
     ReplaceFiles(failed);
+    partial_downloads::write(m_engine.folder(), m_partials);
     m_view.setProgressValue(100);
     SetUiState(6);
     if (!failed.empty()) {
@@ -66,10 +76,12 @@ void UpdaterSession::cmdUpdate_Click()
 UpdaterSession::FileResult UpdaterSession::SaveDownloadedFile(int row)
 {
     int lastShown = 0;
-    const std::int64_t announced = row < static_cast<int>(m_announced.size()) ? m_announced[row] : 0;
+    const UpdateEngine::Expected expected = row < static_cast<int>(m_expected.size())
+        ? m_expected[static_cast<std::size_t>(row)]
+        : UpdateEngine::Expected {};
     const UpdateEngine::Outcome outcome
         = m_engine.download(platform::fileUrl(m_members.strUpdateUrl, m_members.strCurrentFileName),
-            m_members.strCurrentFileName, announced, [&](std::int64_t received) {
+            m_members.strCurrentFileName, expected, [&](std::int64_t received) {
                 if (m_members.lngCurrentFileSize <= 0)
                     return;
                 const int percent = update_figures::filePercent(received, m_members.lngCurrentFileSize);
@@ -82,6 +94,10 @@ UpdaterSession::FileResult UpdaterSession::SaveDownloadedFile(int row)
         m_writeError = outcome.writeError;
         return FileResult::WriteFailed;
     }
+    if (outcome.partialKept)
+        m_partials.push_back({m_members.strCurrentFileName, {}, expected.size, expected.sha256});
+    if (outcome.unverified)
+        return FileResult::Unverified;
     return outcome.complete ? FileResult::Complete : FileResult::Failed;
 }
 
@@ -151,10 +167,35 @@ void UpdaterSession::writeLocalList(const std::vector<std::string>& failed)
         removeServerList();
 }
 
+void UpdaterSession::markUnverified(const std::vector<std::string>& names, std::vector<std::string>& failed)
+{
+    if (names.empty())
+        return;
+    // The files whose digests were still in the making when they arrived. The failed files
+    // stay in the order of their rows.
+    const std::unordered_set<std::string> unverified(names.begin(), names.end());
+    std::unordered_set<std::string> failing(failed.begin(), failed.end());
+    failing.insert(names.begin(), names.end());
+    failed.clear();
+    const int n = m_view.rowCount();
+    for (int row = 0; row < n; ++row) {
+        const std::string name = m_view.cellText(row, 0);
+        if (unverified.contains(name)) {
+            m_view.setCellText(row, 3, texts::fileUnverified);
+            m_view.setStatusText(texts::unverifiedPrefix + name);
+        }
+        if (failing.contains(name))
+            failed.push_back(name);
+    }
+}
+
 void UpdaterSession::cleanUp(int rows)
 {
+    m_engine.settleDigests();
     for (int row = 0; row < rows; ++row)
         m_engine.discard(m_view.cellText(row, 0));
+    m_partials.clear();
+    partial_downloads::write(m_engine.folder(), m_partials);
     m_engine.removeEmptyCreatedFolders();
     removeServerList();
 }

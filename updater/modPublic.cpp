@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace modPublic {
@@ -42,11 +43,39 @@ bool GetListUrl(platform::InetTransfer&, const std::string& listFileName, std::s
     return true;
 }
 
+namespace {
+
+// The signature file of the list at `listUrl`; nothing when the server has none. A
+// signature file is a few lines: what comes after its first kilobytes is never read.
+std::optional<std::string> fetchSignature(platform::InetTransfer& client, const std::string& listUrl)
+{
+    constexpr std::size_t most = 16384;
+    std::string bytes;
+    bool full = false;
+    client.execute(listUrl + updater_texts::signatureSuffix, "GET", [&](std::string_view chunk) {
+        bytes.append(chunk.substr(0, most - bytes.size()));
+        full = bytes.size() == most;
+        return !full;
+    });
+    if (client.status() != 200 || (client.error() != platform::hresult::ok && !full))
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
 bool DownloadServerList(platform::InetTransfer& client,
     const std::string& baseUrl,
     const std::string& listName,
-    const std::string& saveName)
+    const std::string& saveName,
+    const list_trust::Trust& trust,
+    std::string* refusal)
 {
+    const auto refuse = [&](std::string reason) {
+        if (refusal)
+            *refusal = std::move(reason);
+        return false;
+    };
     const std::string url = platform::fileUrl(baseUrl, listName);
     client.setUrl(url);
     client.execute(url, "HEAD");
@@ -57,6 +86,10 @@ bool DownloadServerList(platform::InetTransfer& client,
     // A broken transfer has been reported by the client already; an error page is no list.
     if (client.error() != platform::hresult::ok || client.status() != 200)
         return false;
+    // Under a key nothing of the list is read before its signature has been checked.
+    if (trust.keyPresent)
+        if (auto reason = list_trust::signatureRefusal(trust, body, fetchSignature(client, url)))
+            return refuse(std::move(*reason));
     // A list that would not serve as the next local list is refused before it is kept.
     modXml::XmlDocument list;
     modXml::ParseXml(body, list);
@@ -64,8 +97,11 @@ bool DownloadServerList(platform::InetTransfer& client,
         message_box::show(updater_texts::programTitle, *problem);
         return false;
     }
+    if (auto reason = list_trust::contentRefusal(trust, list))
+        return refuse(std::move(*reason));
     const platform::ContainedFolder folder(platform::programFolder());
-    if (const int error = folder.writeReplacing(saveName, body)) {
+    // Fetched again on every run, the copy need not wait for the disk.
+    if (const int error = folder.writeReplacing(saveName, body, false)) {
         message_box::show(updater_texts::programTitle, std::strerror(error));
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inet_transfer.h"
+#include "list_trust.h"
 #include "process.h"
 
 #include <string>
@@ -22,11 +23,16 @@ bool GetListUrl(platform::InetTransfer& client, const std::string& listFileName,
 // Fetches `baseUrl` + `listName` into `saveName` in the program folder. False without a
 // message when the server answers "404 Not Found"; false after a message box when the
 // transfer fails, the answer is not a success, the list cannot be used (the box names what
-// is wrong with it; nothing is written then) or the file cannot be written.
+// is wrong with it; nothing is written then) or the file cannot be written. Under a key
+// the list's signature (its address + ".minisig") is checked over the bytes received
+// before anything else; a list the `trust` refuses is false too, with the reason in
+// `refusal`, and nothing is written.
 bool DownloadServerList(platform::InetTransfer& client,
     const std::string& baseUrl,
     const std::string& listName,
-    const std::string& saveName);
+    const std::string& saveName,
+    const list_trust::Trust& trust = {},
+    std::string* refusal = nullptr);
 
 // The part of `name` up to and including the last `separator` (letter case ignored), or "".
 std::string GetFolderPart(const std::string& name, const std::string& separator);

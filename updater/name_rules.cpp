@@ -59,8 +59,9 @@ bool survivesEncoding(std::string_view name, modXml::TextEncoding encoding)
 
 bool isReserved(const std::string& folded)
 {
-    static const std::unordered_set<std::string> reserved {"updlist.xml", "newupdlist.xml", "updlist.xml.writing",
-        "newupdlist.xml.writing", "updlist.xml.tmp", "newupdlist.xml.tmp"};
+    static const std::unordered_set<std::string> reserved {"updlist.xml", "newupdlist.xml", "updpartial.xml",
+        "updlist.xml.writing", "newupdlist.xml.writing", "updpartial.xml.writing", "updlist.xml.tmp",
+        "newupdlist.xml.tmp", "updpartial.xml.tmp"};
     return reserved.contains(folded);
 }
 
@@ -97,39 +98,51 @@ Verdict checkEntries(std::vector<update_list::FileEntry>& server,
     const std::vector<update_list::FileEntry>& local,
     modXml::TextEncoding listEncoding)
 {
-    std::unordered_map<std::string, std::size_t> first; // folded name -> index in `kept`
-    std::vector<update_list::FileEntry> kept;
-    kept.reserve(server.size());
+    // In place, so that a long list is never held twice.
+    std::unordered_map<std::string, std::size_t> first; // folded name -> index of its first entry
+    std::vector<bool> repeated(server.size());
     std::unordered_set<std::string> folders;
-    for (const update_list::FileEntry& entry : server) {
-        const std::string folded = foldedName(entry.name);
+    for (std::size_t i = 0; i < server.size(); ++i) {
+        const update_list::FileEntry& entry = server[i];
+        std::string folded = foldedName(entry.name);
         if (!isInstallableName(entry.name, listEncoding) || isReserved(folded))
             return {Fault::Unsafe, entry.name};
         if (const auto found = first.find(folded); found != first.end()) {
-            if (kept[found->second].ver != entry.ver)
+            const update_list::FileEntry& before = server[found->second];
+            if (before.ver != entry.ver || before.size != entry.size || before.sha256 != entry.sha256)
                 return {Fault::Duplicate, entry.name};
-            continue; // the same file at the same version: one entry
+            repeated[i] = true; // the same file at the same version: one entry
+            continue;
         }
         for (std::size_t at = folded.find('\\'); at != std::string::npos; at = folded.find('\\', at + 1))
             folders.insert(folded.substr(0, at));
-        first.emplace(folded, kept.size());
-        kept.push_back(entry);
+        first.emplace(std::move(folded), i);
     }
     std::unordered_set<std::string> claimed;
     for (const update_list::FileEntry& entry : local)
         claimed.insert(foldedName(entry.name));
-    for (const update_list::FileEntry& entry : kept) {
-        const std::string folded = foldedName(entry.name);
+    for (std::size_t i = 0; i < server.size(); ++i) {
+        if (repeated[i])
+            continue;
+        const std::string folded = foldedName(server[i].name);
         if (folders.contains(folded))
-            return {Fault::Unsafe, entry.name};
+            return {Fault::Unsafe, server[i].name};
         // A download's temporary file must never be a file the installation holds.
         const std::string temporary = temporaryName(folded);
         if (const auto other = first.find(temporary); other != first.end())
-            return {Fault::Unsafe, kept[other->second].name};
+            return {Fault::Unsafe, server[other->second].name};
         if (claimed.contains(temporary))
-            return {Fault::Unsafe, entry.name};
+            return {Fault::Unsafe, server[i].name};
     }
-    server = std::move(kept);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < server.size(); ++i) {
+        if (repeated[i])
+            continue;
+        if (kept != i)
+            server[kept] = std::move(server[i]);
+        ++kept;
+    }
+    server.resize(kept);
     return {};
 }
 

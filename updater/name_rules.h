@@ -34,7 +34,7 @@ struct Verdict
 // Checks the server's entries before anything is fetched, and folds entries for one file
 // (same folded name) that agree on Ver into the first. Refused: a name that is not
 // installable; one of the list files or the updater's own temporary names; entries for one
-// file with different versions; a file where another entry needs a folder.
+// file with different versions, sizes or digests; a file where another entry needs a folder.
 Verdict checkEntries(std::vector<update_list::FileEntry>& server,
     const std::vector<update_list::FileEntry>& local,
     modXml::TextEncoding listEncoding);

@@ -1,5 +1,6 @@
 #include "update_engine.h"
 
+#include "buffered_file.h"
 #include "modPublic.h"
 #include "name_rules.h"
 #include "update_figures.h"
@@ -13,73 +14,37 @@
 
 namespace {
 
-// Writes through a buffer of its own: few system calls without holding the body.
-class BufferedFile
-{
-public:
-    explicit BufferedFile(int fd)
-        : m_fd(fd)
-    {
-        m_buffer.reserve(std::size_t {1} << 16);
-    }
-    ~BufferedFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    BufferedFile(const BufferedFile&) = delete;
-    BufferedFile& operator=(const BufferedFile&) = delete;
-
-    // 0 or the system's error number.
-    int append(std::string_view data)
-    {
-        if (m_buffer.size() + data.size() > m_buffer.capacity())
-            if (const int error = flush())
-                return error;
-        if (data.size() >= m_buffer.capacity())
-            return writeAll(data);
-        m_buffer.append(data);
-        return 0;
-    }
-    int close()
-    {
-        int error = flush();
-        if (::close(m_fd) != 0 && error == 0)
-            error = errno;
-        m_fd = -1;
-        return error;
-    }
-
-private:
-    int flush()
-    {
-        const int error = writeAll(m_buffer);
-        m_buffer.clear();
-        return error;
-    }
-    int writeAll(std::string_view data)
-    {
-        while (!data.empty()) {
-            const ssize_t n = ::write(m_fd, data.data(), data.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return n < 0 ? errno : EIO;
-            data.remove_prefix(static_cast<std::size_t>(n));
-        }
-        return 0;
-    }
-
-    int m_fd;
-    std::string m_buffer;
-};
-
 bool isChunked(const std::string& transferEncoding)
 {
     std::string lowered = transferEncoding;
     std::transform(lowered.begin(), lowered.end(), lowered.begin(),
         [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
     return lowered.find("chunked") != std::string::npos;
+}
+
+// The first byte a partial answer carries ("bytes 100-199/200"), or nothing.
+std::optional<std::int64_t> rangeStart(const std::string& contentRange)
+{
+    if (!contentRange.starts_with("bytes "))
+        return std::nullopt;
+    return update_figures::contentLength(contentRange.substr(6, contentRange.find('-') - 6));
+}
+
+// Feeds the first `bytes` of the open file to `hasher`; false when they cannot be read.
+bool hashPrefix(int fd, std::int64_t bytes, BackgroundSha256& hasher)
+{
+    constexpr std::int64_t blockBytes = 1 << 16;
+    std::string block;
+    for (std::int64_t at = 0; at < bytes;) {
+        block.resize(static_cast<std::size_t>(std::min(bytes - at, blockBytes)));
+        const ssize_t n = ::pread(fd, block.data(), block.size(), at);
+        if (n <= 0)
+            return false;
+        block.resize(static_cast<std::size_t>(n));
+        hasher.add(block);
+        at += n;
+    }
+    return true;
 }
 
 } // namespace
@@ -91,67 +56,164 @@ UpdateEngine::UpdateEngine(platform::InetTransfer& client, std::string programFo
 
 UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
     const std::string& name,
-    std::int64_t announcedBytes,
+    const Expected& expected,
     const std::function<void(std::int64_t)>& onProgress)
 {
-    Outcome outcome;
     const std::string temporary = name_rules::temporaryName(name);
     const std::string folder = modPublic::GetFolderPart(name, "\\");
+    if (const int error = folder.empty() ? 0 : m_folder.createFolders(folder, m_createdFolders)) {
+        // Only what would stop every other file too stops the update; the rest is this file's.
+        Outcome outcome;
+        outcome.writeFailed = platform::isDiskError(error);
+        outcome.writeError = std::strerror(error);
+        return outcome;
+    }
+    // Only a file whose digest is checked at the end is continued: that proves the bytes a
+    // broken transfer left as well as the new ones.
+    const std::int64_t limit = expected.size.value_or(expected.announcedBytes);
+    std::int64_t offset = 0;
+    if (expected.sha256 && limit > 0)
+        if (const auto left = m_folder.fileSize(temporary); left && *left > 0 && *left < limit)
+            offset = *left;
+    bool retryWhole = false;
+    Outcome outcome = fetch(url, name, offset, expected, onProgress, retryWhole);
+    if (retryWhole)
+        outcome = fetch(url, name, 0, expected, onProgress, retryWhole);
+    return outcome;
+}
+
+std::vector<std::string> UpdateEngine::settleDigests()
+{
+    std::vector<std::string> unverified;
+    for (PendingDigest& pending : m_pendingDigests) {
+        if (pending.actual.get() != pending.expected) {
+            m_folder.removeFile(name_rules::temporaryName(pending.name));
+            unverified.push_back(pending.name);
+        }
+    }
+    m_pendingDigests.clear();
+    return unverified;
+}
+
+UpdateEngine::Outcome UpdateEngine::fetch(const std::string& url,
+    const std::string& name,
+    std::int64_t offset,
+    const Expected& expected,
+    const std::function<void(std::int64_t)>& onProgress,
+    bool& retryWhole)
+{
+    Outcome outcome;
+    retryWhole = false;
+    const std::string temporary = name_rules::temporaryName(name);
     int fd = -1;
-    int error = folder.empty() ? 0 : m_folder.createFolders(folder, m_createdFolders);
-    if (error == 0) {
+    int error = offset > 0 ? m_folder.openForAppending(temporary, fd) : EEXIST;
+    // One hashing thread serves every file of the update.
+    BackgroundSha256* hasher = nullptr;
+    if (expected.sha256) {
+        if (!m_hasher)
+            m_hasher = std::make_unique<BackgroundSha256>();
+        hasher = m_hasher.get();
+        hasher->reset();
+    }
+    if (error == 0 && (!hasher || !hashPrefix(fd, offset, *hasher))) {
+        ::close(fd);
+        if (hasher)
+            hasher->reset();
+        error = EIO;
+    }
+    if (error != 0) {
+        offset = 0;
         // A file left there by an interrupted download is replaced; a link or a folder at
         // that name is not ours, and stays.
         m_folder.removeFile(temporary);
         error = m_folder.createExclusive(temporary, 0644, fd);
     }
     if (error != 0) {
-        // Only what would stop every other file too stops the update; the rest is this file's.
         outcome.writeFailed = platform::isDiskError(error);
         outcome.writeError = std::strerror(error);
         return outcome;
     }
-    BufferedFile file(fd);
+    BufferedFile file(fd, hasher);
 
-    std::int64_t received = 0;
+    const std::int64_t limit = expected.size.value_or(expected.announcedBytes);
+    std::int64_t received = offset; // bytes in the file
+    std::int64_t start = offset; // where the answer's body begins in the file
+    bool started = false;
     bool tooLong = false;
+    bool oddAnswer = false;
     // The whole exchange has no time limit here, as a large file on a slow line needs; a
     // silent line ends it. The client's own time-outs stay for the short requests.
     const int requestTimeoutMs = m_client.requestTimeoutMs();
     const int stallTimeoutMs = m_client.stallTimeoutMs();
     m_client.setTimeouts(std::numeric_limits<int>::max(), m_stallTimeoutMs);
     m_client.setUrl(url);
-    m_client.execute(url, "GET", [&](std::string_view chunk) {
-        // Never more than was announced: a body that goes on is no longer this file.
-        if (announcedBytes > 0 && received + static_cast<std::int64_t>(chunk.size()) > announcedBytes) {
-            tooLong = true;
-            return false;
-        }
-        if (const int writeError = file.append(chunk)) {
-            outcome.writeFailed = platform::isDiskError(writeError);
-            outcome.writeError = std::strerror(writeError);
-            return false;
-        }
-        received += static_cast<std::int64_t>(chunk.size());
-        if (onProgress)
-            onProgress(received);
-        return true;
-    });
+    m_client.execute(
+        url, "GET",
+        [&](std::string_view chunk) {
+            if (!started && offset > 0) {
+                started = true;
+                // A server that ignores the range sends the whole file: it starts over.
+                if (m_client.status() == 200) {
+                    file.truncate();
+                    received = start = 0;
+                } else if (m_client.status() != 206 || rangeStart(m_client.getHeader("Content-Range")) != offset) {
+                    oddAnswer = true;
+                    return false;
+                }
+            }
+            // Never more than was announced: a body that goes on is no longer this file.
+            if (limit > 0 && received + std::ssize(chunk) > limit) {
+                tooLong = true;
+                return false;
+            }
+            if (const int writeError = file.append(chunk)) {
+                outcome.writeFailed = platform::isDiskError(writeError);
+                outcome.writeError = std::strerror(writeError);
+                return false;
+            }
+            received += std::ssize(chunk);
+            if (onProgress)
+                onProgress(received);
+            return true;
+        },
+        offset > 0 ? std::to_string(offset) + "-" : std::string());
     m_client.setTimeouts(requestTimeoutMs, stallTimeoutMs);
     if (const int closeError = file.close(); closeError != 0 && outcome.writeError.empty()) {
         outcome.writeFailed = platform::isDiskError(closeError);
         outcome.writeError = std::strerror(closeError);
     }
 
-    // Whole means: a complete 200 answer whose body is as long as every announcement says,
-    // or, with no length anywhere, one whose chunked encoding marked its end.
+    // Whole means: a complete answer (200, or 206 to our range) whose body is as long as
+    // every announcement says, or, with no length anywhere, one whose chunked encoding
+    // marked its end.
+    const long status = m_client.status();
+    const bool rightAnswer = !oddAnswer && (status == 200 || (status == 206 && start > 0 && start == offset));
     const auto length = update_figures::contentLength(m_client.getHeader("Content-Length"));
-    const std::int64_t expected = announcedBytes > 0 ? announcedBytes : length.value_or(-1);
-    const bool agrees = !length || *length == expected;
-    const bool ended = expected >= 0 ? received == expected : isChunked(m_client.getHeader("Transfer-Encoding"));
-    outcome.complete = outcome.writeError.empty() && !tooLong && m_client.error() == platform::hresult::ok
-        && m_client.status() == 200 && agrees && ended;
-    if (!outcome.complete)
+    const std::int64_t total = limit > 0 ? limit : (length ? start + *length : -1);
+    const bool agrees = !length || start + *length == total;
+    const bool ended = total >= 0 ? received == total : isChunked(m_client.getHeader("Transfer-Encoding"));
+    const bool answered
+        = outcome.writeError.empty() && rightAnswer && (m_client.error() == platform::hresult::ok || tooLong);
+    if (answered && expected.size && (tooLong || !agrees || (m_client.error() == platform::hresult::ok && !ended))) {
+        outcome.unverified = true; // the server's file is not as long as the list says
+    } else if (answered && !tooLong && agrees && ended) {
+        outcome.complete = true;
+        if (hasher && offset > 0) {
+            // A continued file is judged at once: if it fails, it is fetched whole.
+            outcome.complete = hasher->digest().get() == *expected.sha256;
+            outcome.unverified = !outcome.complete;
+        } else if (hasher) {
+            m_pendingDigests.push_back({name, *expected.sha256, hasher->digest()});
+        }
+    }
+    // A transfer that broke off (not one we refused or cancelled) leaves a part worth
+    // continuing: what it added to the file, or what was there when no answer came.
+    const bool broke = m_client.error() != platform::hresult::ok && m_client.error() != platform::hresult::aborted;
+    outcome.partialKept = !outcome.complete && expected.sha256 && limit > 0 && broke && !oddAnswer
+        && (rightAnswer || received == offset) && outcome.writeError.empty() && received > 0 && received < limit;
+    // What a continued transfer made of the file is not to be trusted: fetch it whole.
+    retryWhole = offset > 0 && (oddAnswer || outcome.unverified);
+    if (!outcome.complete && !outcome.partialKept)
         m_folder.removeFile(temporary);
     return outcome;
 }

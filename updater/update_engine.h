@@ -1,10 +1,15 @@
 #pragma once
 
+#include "background_sha256.h"
 #include "contained_folder.h"
+#include "file_digest.h"
 #include "inet_transfer.h"
 
 #include <cstdint>
 #include <functional>
+#include <future>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +20,19 @@
 class UpdateEngine
 {
 public:
+    // What is known of a file before it is fetched.
+    struct Expected
+    {
+        std::int64_t announcedBytes = 0; // what the server announced before; 0 for nothing
+        std::optional<std::int64_t> size; // what the list says
+        std::optional<file_digest::Sha256> sha256; // what the list says
+    };
+
     struct Outcome
     {
         bool complete = false; // the body arrived whole and is in the temporary file
+        bool unverified = false; // it arrived, but its size or digest is not the list's
+        bool partialKept = false; // it broke off; the bytes so far stay for the next run
         bool writeFailed = false; // the disk refused the file (full, read-only, failing)
         std::string writeError; // the system's reason when writeFailed
     };
@@ -25,16 +40,24 @@ public:
     UpdateEngine(platform::InetTransfer& client, std::string programFolder);
 
     // GETs `url` into name + ".tmp" under the program folder, creating missing sub-folders.
-    // `announcedBytes` above 0 is the size the server announced before: no more is written,
-    // and the body must match it. A body whose end cannot be known (no length anywhere and
-    // no chunked end) is no file. `onProgress` hears the bytes received so far. A file that
-    // did not arrive whole leaves no temporary file behind; one whose folder or temporary
-    // file cannot be made (a link on the way, a folder in the way, a name too long) fails
-    // alone.
+    // The list's size, else a size announced before, is the most that is written, and the
+    // body must match it. A body whose end cannot be known (no length anywhere and no
+    // chunked end) is no file. With a digest the file must match it too; then a temporary
+    // file left by a transfer that broke off is continued with a range request (and fetched
+    // whole when the server sends it whole, answers oddly, or the result does not verify),
+    // and one that breaks off now stays for the next run. `onProgress` hears the bytes in
+    // the file so far. Any other file that did not arrive whole leaves no temporary file
+    // behind; one whose folder or temporary file cannot be made (a link on the way, a
+    // folder in the way, a name too long) fails alone. A whole new file's digest may still
+    // be in the making when this returns: see settleDigests().
     Outcome download(const std::string& url,
         const std::string& name,
-        std::int64_t announcedBytes,
+        const Expected& expected,
         const std::function<void(std::int64_t received)>& onProgress);
+
+    // Waits for the digests still in the making; removes the temporary file of every file
+    // whose digest is not its list's, and names those files. Call before replacing.
+    std::vector<std::string> settleDigests();
 
     // Renames name + ".tmp" over the target; true when the target now holds the new content.
     // The temporary file is gone afterwards either way.
@@ -51,8 +74,24 @@ public:
     const platform::ContainedFolder& folder() const { return m_folder; }
 
 private:
+    // One GET into the temporary file, continuing from `offset` bytes already there.
+    Outcome fetch(const std::string& url,
+        const std::string& name,
+        std::int64_t offset,
+        const Expected& expected,
+        const std::function<void(std::int64_t)>& onProgress,
+        bool& retryWhole);
+
     platform::InetTransfer& m_client;
     platform::ContainedFolder m_folder;
     std::vector<std::string> m_createdFolders;
+    std::unique_ptr<BackgroundSha256> m_hasher; // made for the first file with a digest
+    struct PendingDigest
+    {
+        std::string name;
+        file_digest::Sha256 expected;
+        std::future<file_digest::Sha256> actual;
+    };
+    std::vector<PendingDigest> m_pendingDigests;
     int m_stallTimeoutMs = 30000;
 };

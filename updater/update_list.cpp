@@ -18,6 +18,20 @@ pugi::xml_node filesElement(const pugi::xml_document& document)
     return files;
 }
 
+// A decimal number of at most 18 digits, so that it fits whatever it is added to.
+std::optional<std::uint64_t> decimal(std::string_view text)
+{
+    if (text.empty() || text.size() > 18)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value;
+}
+
 } // namespace
 
 std::vector<FileEntry> readFiles(const pugi::xml_document& document)
@@ -32,9 +46,34 @@ std::vector<FileEntry> readFiles(const pugi::xml_document& document)
         const pugi::xml_attribute ver = child.attribute("Ver");
         if (!name || !ver)
             throw ListError(updater_texts::errorNoAttribute);
-        entries.push_back({name.value(), ver.value()});
+        FileEntry entry {name.value(), ver.value()};
+        if (const pugi::xml_attribute size = child.attribute("Size")) {
+            const auto bytes = decimal(size.value());
+            if (!bytes)
+                throw ListError(updater_texts::errorBadDigest + entry.name);
+            entry.size = static_cast<std::int64_t>(*bytes);
+        }
+        if (const pugi::xml_attribute sha256 = child.attribute("Sha256")) {
+            entry.sha256 = file_digest::parseHex(sha256.value());
+            if (!entry.sha256)
+                throw ListError(updater_texts::errorBadDigest + entry.name);
+        }
+        entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+bool readSerial(const pugi::xml_document& document, std::uint64_t& serial)
+{
+    const pugi::xml_attribute attribute = document.document_element().attribute("Serial");
+    if (!attribute) {
+        serial = 0;
+        return true;
+    }
+    const auto value = decimal(attribute.value());
+    if (value)
+        serial = *value;
+    return value.has_value();
 }
 
 std::string readRunApp(const pugi::xml_document& document)
@@ -56,18 +95,22 @@ int matchEntry(const std::vector<FileEntry>& local, const FileEntry& server)
 
 std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, const std::vector<FileEntry>& server)
 {
+    std::vector<FileEntry> changed = server;
+    keepEntriesToUpdate(local, changed);
+    return changed;
+}
+
+void keepEntriesToUpdate(const std::vector<FileEntry>& local, std::vector<FileEntry>& server)
+{
     // The first local entry of each name decides, as in a walk of the local list.
     std::unordered_map<std::string_view, std::string_view> localVer;
     localVer.reserve(local.size());
     for (const FileEntry& entry : local)
         localVer.emplace(entry.name, entry.ver);
-    std::vector<FileEntry> changed;
-    for (const FileEntry& entry : server) {
+    std::erase_if(server, [&](const FileEntry& entry) {
         const auto found = localVer.find(entry.name);
-        if (found == localVer.end() || found->second != entry.ver)
-            changed.push_back(entry);
-    }
-    return changed;
+        return found != localVer.end() && found->second == entry.ver;
+    });
 }
 
 void keepOldEntriesFor(
@@ -112,6 +155,21 @@ std::optional<std::string> serverListProblem(const modXml::XmlDocument& list)
     } catch (const ListError& error) {
         return std::string(error.what());
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> signedListProblem(const modXml::XmlDocument& list)
+{
+    try {
+        for (const FileEntry& entry : readFiles(list.document))
+            if (!entry.sha256)
+                return updater_texts::errorNoSha256 + entry.name;
+    } catch (const ListError& error) {
+        return std::string(error.what());
+    }
+    std::uint64_t serial = 0;
+    if (!readSerial(list.document, serial))
+        return std::string(updater_texts::errorBadSerial);
     return std::nullopt;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "file_digest.h"
 #include "modXml.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -22,13 +24,20 @@ struct FileEntry
 {
     std::string name; // relative to the program folder, sub-folders separated by "\"
     std::string ver; // free text, compared exactly
+    std::optional<std::int64_t> size; // the file's length in bytes, when the list gives it
+    std::optional<file_digest::Sha256> sha256; // the file's digest, when the list gives it
 
     bool operator==(const FileEntry&) const = default;
 };
 
 // The children of the document's first "Files" element, in document order. Throws
-// ListError when there is no "Files", a child is not an element, or lacks Name or Ver.
+// ListError when there is no "Files", a child is not an element, lacks Name or Ver, or
+// carries a Size that is no decimal number or a Sha256 that is not 64 hex digits.
 std::vector<FileEntry> readFiles(const pugi::xml_document& document);
+
+// The Serial of the root element (a decimal number; 0 when there is none). False when the
+// attribute is there but no such number.
+bool readSerial(const pugi::xml_document& document, std::uint64_t& serial);
 
 // The text of the first "RunApp" element; throws ListError when there is none.
 std::string readRunApp(const pugi::xml_document& document);
@@ -40,6 +49,8 @@ int matchEntry(const std::vector<FileEntry>& local, const FileEntry& server);
 // The server entries that are new or changed, in server order. Takes time in proportion to
 // the two lists' lengths, whatever they hold.
 std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, const std::vector<FileEntry>& server);
+// The same in place: `server` keeps only its entries that are new or changed.
+void keepEntriesToUpdate(const std::vector<FileEntry>& local, std::vector<FileEntry>& server);
 
 // The list to keep after an update: the server's list, except that every entry named in
 // `failed` takes back the first local entry of its name, or goes when the file is new.
@@ -52,5 +63,9 @@ void keepOldEntriesFor(
 // encoding we read faithfully, and holds a Url, a Files whose children all carry Name and
 // Ver, and a RunApp.
 std::optional<std::string> serverListProblem(const modXml::XmlDocument& list);
+
+// What a usable list lacks to be installed under a signature, which vouches for the files
+// only through their digests: a Sha256 on every file, a readable Serial.
+std::optional<std::string> signedListProblem(const modXml::XmlDocument& list);
 
 } // namespace update_list

@@ -7,6 +7,10 @@ inline constexpr const char* programTitle = "Renovo";
 inline constexpr const char* windowCaption = "Tovanis网络电视-自动更新程序";
 inline constexpr const char* localListFile = "UpdList.xml";
 inline constexpr const char* serverListFile = "NewUpdList.xml";
+inline constexpr const char* publicKeyFile = "update-key.pub";
+inline constexpr const char* signatureSuffix = ".minisig";
+// Names the downloads kept half-way for the next run to continue, with their digests.
+inline constexpr const char* partialListFile = "UpdPartial.xml";
 inline constexpr const char* skinFile = "/skin/白色简约.she";
 
 inline constexpr const char* ready = "就绪";
@@ -34,6 +38,9 @@ inline constexpr const char* updateFailedPrefix = "更新未完成：";
 inline constexpr const char* updateFailedMiddle = " 个文件更新失败（";
 inline constexpr const char* updateFailedSuffix = "），下次启动将重新更新";
 inline constexpr const char* fileFailed = "失败";
+inline constexpr const char* fileUnverified = "校验失败";
+inline constexpr const char* unverifiedPrefix = "文件校验失败，已丢弃：";
+inline constexpr const char* listRefusedPrefix = "更新列表被拒绝：";
 
 inline constexpr const char* captionUpdate = "更新";
 inline constexpr const char* captionGetList = "获取列表";
@@ -49,5 +56,18 @@ inline constexpr const char* errorFilesChild = "更新列表的 Files 中有不�
 inline constexpr const char* errorNoAttribute = "更新列表的文件项缺少 Name 或 Ver 属性";
 inline constexpr const char* errorOverflow = "溢出";
 inline constexpr const char* errorEncodingPrefix = "更新列表的编码无法识别：";
+inline constexpr const char* errorBadDigest = "更新列表的文件项 Size 或 Sha256 无效：";
+inline constexpr const char* errorNoSha256 = "更新列表的文件项缺少 Sha256：";
+inline constexpr const char* errorBadSerial = "更新列表的 Serial 不是数字";
+
+// Why a list that must be signed was refused.
+inline constexpr const char* refusedBadKeyFile = "更新公钥文件 update-key.pub 无效";
+inline constexpr const char* refusedNoSignature = "服务器没有提供更新列表的签名";
+inline constexpr const char* refusedMalformedSignature = "更新列表的签名格式无效";
+inline constexpr const char* refusedOtherKey = "更新列表由其他密钥签名";
+inline constexpr const char* refusedBadSignature = "更新列表的签名验证失败";
+inline constexpr const char* refusedOldSerialPrefix = "更新列表比已安装的列表旧（Serial ";
+inline constexpr const char* refusedOldSerialMiddle = " 低于 ";
+inline constexpr const char* refusedOldSerialSuffix = "）";
 
 } // namespace updater_texts

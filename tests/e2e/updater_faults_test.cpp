@@ -1,9 +1,12 @@
 // The real updater, started from a copied program folder on a private X display and driven
 // by real clicks, against a local server whose list or files would harm the installation:
 // a link out of the folder, a name that is no file, a broken list, an endless body, a size
-// request that never ends.
+// request that never ends; and, with the maker's key installed, lists signed with the
+// minisign tool, one changed after signing, a download killed half-way.
 
 #include "child_process.h"
+#include "file_digest.h"
+#include "minisign_tool.h"
 #include "program_processes.h"
 #include "sim_server.h"
 #include "temp_folder.h"
@@ -12,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -34,6 +39,17 @@ std::string updateList(const std::string& url, const Files& files)
     return xml + "  </Files>\n  <RunApp>Pallomar.exe</RunApp>\n</UpdateList>\n";
 }
 
+// A list naming each file (name, version, bytes) with its size and digest.
+std::string digestList(const std::string& url, const std::vector<std::array<std::string, 3>>& files)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList Serial=\"1\">\n  <Url>" + url
+        + "</Url>\n  <Files>\n";
+    for (const auto& [name, ver, bytes] : files)
+        xml += "    <File Name=\"" + name + "\" Ver=\"" + ver + "\" Size=\"" + std::to_string(bytes.size())
+            + "\" Sha256=\"" + file_digest::toHex(file_digest::sha256(bytes)) + "\"/>\n";
+    return xml + "  </Files>\n  <RunApp>Pallomar.exe</RunApp>\n</UpdateList>\n";
+}
+
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
@@ -49,8 +65,9 @@ class UpdaterFaults : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (findInPath("Xvfb").empty() || findInPath("xdotool").empty())
-            GTEST_SKIP() << "Xvfb and xdotool drive the updater's window; install the packages xvfb and xdotool";
+        if (findInPath("Xvfb").empty() || findInPath("xdotool").empty() || minisign_tool::program().empty())
+            GTEST_SKIP() << "Xvfb and xdotool drive the updater's window, minisign signs its lists; install the "
+                            "packages xvfb, xdotool and minisign";
         ASSERT_TRUE(display.running()) << "Xvfb did not start";
         fs::copy_file(built / "Renovo", program / "Renovo");
         for (const auto& entry : fs::directory_iterator(built))
@@ -85,6 +102,14 @@ protected:
     void clickUpdate(std::pair<int, int> size) { display.click(*window, size.first - 151, size.second - 43); }
     void clickExit(std::pair<int, int> size) { display.click(*window, size.first - 53, size.second - 43); }
     bool updaterEnds() { return updater->wait(10000) != -1; }
+    // The installation takes only lists signed by the test key; the server offers `list`
+    // with the test key's signature of `signedBytes`.
+    void serveSigned(const std::string& list, const std::string& signedBytes)
+    {
+        serve("UpdList.xml", list);
+        serve("UpdList.xml.minisig", minisign_tool::sign(signedBytes, minisign_tool::testSecretKey()));
+    }
+    void installKey() { fs::copy_file(minisign_tool::testPublicKey(), program / "update-key.pub"); }
     bool noTemporaryFiles()
     {
         for (const auto& entry : fs::recursive_directory_iterator(program.path()))
@@ -205,4 +230,78 @@ TEST_F(UpdaterFaults, TheExitButtonWorksWhileASizeRequestHangs)
     EXPECT_TRUE(updaterEnds()) << "the click is not held back until the request ends";
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
     updates.rule("/update/files/a.dat", "normal");
+}
+
+TEST_F(UpdaterFaults, ASignedListInstallsAndOneChangedByteIsRefused)
+{
+    installKey();
+    program.write("UpdList.xml", updateList(base(), {{"a.dat", "1"}}));
+    program.write("a.dat", "old a");
+    const std::string list = digestList(base(), {{"a.dat", "2", "new a"}});
+    serveSigned(list, list);
+    serve("a.dat", "new a");
+
+    auto size = startUpdater();
+    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/a.dat"); }, 20000));
+    waitUntil([] { return false; }, 700);
+    clickUpdate(size);
+    ASSERT_TRUE(waitUntil([&] { return program.read("a.dat") == "new a"; }, 20000));
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_EQ(program.read("UpdList.xml"), list);
+
+    // The next list, one byte changed after it was signed.
+    const std::string next = digestList(base(), {{"a.dat", "3", "newer a"}});
+    std::string changed = next;
+    changed[changed.find("Ver=\"3\"") + 5] = '4';
+    serveSigned(changed, next);
+    serve("a.dat", "newer a");
+    updates.server().clearRequests();
+    startUpdater();
+    EXPECT_TRUE(waitUntil([&] { return display.findWindow("Renovo").has_value(); }, 20000))
+        << "the list error shows in a message box";
+    EXPECT_TRUE(got("GET /update/files/UpdList.xml.minisig"));
+    EXPECT_FALSE(got("HEAD /update/files/a.dat"));
+    EXPECT_EQ(program.read("a.dat"), "new a");
+    EXPECT_EQ(program.read("UpdList.xml"), list);
+    EXPECT_FALSE(program.exists("NewUpdList.xml"));
+    EXPECT_TRUE(programs.endAll());
+}
+
+TEST_F(UpdaterFaults, ADownloadKilledHalfWayIsContinuedWithARangeRequest)
+{
+    installKey();
+    program.write("UpdList.xml", updateList(base(), {}));
+    std::string big(1 << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7 % 253);
+    const std::string list = digestList(base(), {{"big.dat", "1", big}});
+    serveSigned(list, list);
+    serve("big.dat", big);
+    updates.rule("/update/files/big.dat", "stall=400000");
+
+    auto size = startUpdater();
+    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/big.dat"); }, 20000));
+    waitUntil([] { return false; }, 700);
+    clickUpdate(size);
+    const fs::path part = program / "big.dat.tmp";
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(part) && fs::file_size(part) >= 300000; }, 20000));
+    ::kill(updater->pid(), SIGKILL);
+    updater->wait();
+    const auto kept = fs::file_size(part);
+    EXPECT_EQ(program.read("big.dat.tmp"), big.substr(0, kept));
+
+    updates.rule("/update/files/big.dat", "normal");
+    updates.server().clearRequests();
+    size = startUpdater();
+    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/big.dat"); }, 20000));
+    waitUntil([] { return false; }, 700);
+    clickUpdate(size);
+    ASSERT_TRUE(waitUntil([&] { return program.read("big.dat") == big; }, 20000));
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_TRUE(got("GET /update/files/big.dat Range: bytes=" + std::to_string(kept) + "-"));
+    EXPECT_FALSE(got("GET /update/files/big.dat")) << "only the rest was fetched";
+    EXPECT_TRUE(noTemporaryFiles());
+    EXPECT_FALSE(program.exists("UpdPartial.xml"));
 }

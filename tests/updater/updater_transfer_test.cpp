@@ -136,7 +136,7 @@ TEST(UpdateEngine, ADownloadIsEndedBySilenceNotByItsLength)
     UpdateEngine engine(client, folder.str());
 
     // Longer than the client's time-out for short requests, but never silent for long.
-    auto outcome = engine.download(sim.url("/slow.dat"), "slow.dat", 3000, {});
+    auto outcome = engine.download(sim.url("/slow.dat"), "slow.dat", {.announcedBytes = 3000}, {});
     EXPECT_TRUE(outcome.complete);
     EXPECT_EQ(folder.read("slow.dat.tmp"), std::string(3000, 's'));
     EXPECT_EQ(client.requestTimeoutMs(), 300); // the short requests keep their limit
@@ -145,7 +145,7 @@ TEST(UpdateEngine, ADownloadIsEndedBySilenceNotByItsLength)
     // A server that stops answering ends the download.
     sim.rule("/slow.dat", "hang");
     engine.setStallTimeoutMs(1000);
-    outcome = engine.download(sim.url("/slow.dat"), "slow.dat", 3000, {});
+    outcome = engine.download(sim.url("/slow.dat"), "slow.dat", {.announcedBytes = 3000}, {});
     EXPECT_FALSE(outcome.complete);
     EXPECT_FALSE(outcome.writeFailed);
     EXPECT_FALSE(folder.exists("slow.dat.tmp"));

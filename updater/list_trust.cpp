@@ -1,0 +1,63 @@
+#include "list_trust.h"
+
+#include "update_list.h"
+#include "updater_texts.h"
+
+namespace list_trust {
+
+namespace texts = updater_texts;
+
+Trust read(const platform::ContainedFolder& folder, const std::string& localListFile)
+{
+    Trust trust;
+    // A link or anything else at the key's name counts as a key that cannot be read: the
+    // installation asked for signatures, and gets none it cannot check.
+    trust.keyPresent = folder.kind(texts::publicKeyFile) != platform::ContainedFolder::Kind::Missing;
+    if (trust.keyPresent)
+        if (const auto text = folder.read(texts::publicKeyFile))
+            trust.key = list_signature::parsePublicKey(*text);
+    modXml::XmlDocument local;
+    modXml::ParseXml(folder.read(localListFile).value_or(std::string()), local);
+    if (local.parsed() && !update_list::readSerial(local.document, trust.adoptedSerial))
+        trust.adoptedSerial = 0;
+    return trust;
+}
+
+std::optional<std::string> signatureRefusal(
+    const Trust& trust, std::string_view list, const std::optional<std::string>& signature)
+{
+    if (!trust.keyPresent)
+        return std::nullopt;
+    if (!trust.key)
+        return std::string(texts::refusedBadKeyFile);
+    if (!signature)
+        return std::string(texts::refusedNoSignature);
+    switch (list_signature::verify(*trust.key, list, *signature)) {
+    case list_signature::Verdict::Valid:
+        return std::nullopt;
+    case list_signature::Verdict::Malformed:
+        return std::string(texts::refusedMalformedSignature);
+    case list_signature::Verdict::OtherKey:
+        return std::string(texts::refusedOtherKey);
+    case list_signature::Verdict::Invalid:
+        break;
+    }
+    return std::string(texts::refusedBadSignature);
+}
+
+std::optional<std::string> contentRefusal(const Trust& trust, const modXml::XmlDocument& list)
+{
+    if (!trust.keyPresent)
+        return std::nullopt;
+    if (auto problem = update_list::signedListProblem(list))
+        return problem;
+    // A replayed old list would take the installation back to files it has replaced.
+    std::uint64_t serial = 0;
+    update_list::readSerial(list.document, serial);
+    if (serial < trust.adoptedSerial)
+        return texts::refusedOldSerialPrefix + std::to_string(serial) + texts::refusedOldSerialMiddle
+            + std::to_string(trust.adoptedSerial) + texts::refusedOldSerialSuffix;
+    return std::nullopt;
+}
+
+} // namespace list_trust
