@@ -1,9 +1,15 @@
 #include "child_process.h"
+#include "file_digest.h"
 #include "http.h"
+#include "list_signature.h"
+#include "minisign_tool.h"
+#include "update_list.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -39,15 +45,30 @@ TEST(PortalSimProgram, ServesTheShippedSiteAndAnswersUnknownPathsWith404)
 
     EXPECT_EQ(get(sim.url("/update/updatePallo.txt")).status, 503);
 
-    // The update tree offers every file its list names.
+    // The update tree's list is signed by the test key and names every file it offers with
+    // the size and digest of the bytes served: it never falls out of step with them.
     const auto list = get(sim.url("/update/files/UpdList.xml")).body;
     ASSERT_NE(list.find("<RunApp>Pallomar.exe</RunApp>"), std::string::npos);
-    for (std::size_t at = list.find("Name=\""); at != std::string::npos; at = list.find("Name=\"", at + 1)) {
-        std::string name = list.substr(at + 6, list.find('"', at + 6) - at - 6);
+    std::ifstream keyFile(minisign_tool::testPublicKey());
+    const auto key = list_signature::parsePublicKey(
+        std::string(std::istreambuf_iterator<char>(keyFile), std::istreambuf_iterator<char>()));
+    ASSERT_TRUE(key);
+    EXPECT_EQ(list_signature::verify(*key, list, get(sim.url("/update/files/UpdList.xml.minisig")).body),
+        list_signature::Verdict::Valid);
+    modXml::XmlDocument document;
+    modXml::ParseXml(list, document);
+    EXPECT_FALSE(update_list::signedListProblem(document));
+    const auto entries = update_list::readFiles(document.document);
+    EXPECT_FALSE(entries.empty());
+    for (const update_list::FileEntry& entry : entries) {
+        std::string name = entry.name;
         for (char& c : name)
             if (c == '\\')
                 c = '/';
-        EXPECT_EQ(get(sim.url("/update/files/" + name)).status, 200) << name;
+        const auto file = get(sim.url("/update/files/" + name));
+        EXPECT_EQ(file.status, 200) << name;
+        EXPECT_EQ(entry.size, static_cast<std::int64_t>(file.body.size())) << name;
+        EXPECT_EQ(entry.sha256, file_digest::sha256(file.body)) << name;
     }
     const auto missing = get(sim.url("/no/such/page"));
     EXPECT_EQ(missing.status, 404);
