@@ -25,9 +25,10 @@ XDisplay::XDisplay()
     if (xvfb.empty() || findInPath("xdotool").empty())
         return;
     // Xvfb picks a free display itself and writes its number to standard output once it
-    // accepts connections.
-    m_server = std::make_unique<ChildProcess>(
-        xvfb, std::vector<std::string> {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    // accepts connections. It never resets: a program started just after the last one ended
+    // (or was killed) would find the server refusing connections while it resets.
+    m_server = std::make_unique<ChildProcess>(xvfb,
+        std::vector<std::string> {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
     const std::string number = m_server->started() ? m_server->readLine(15000) : std::string();
     if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
         m_name = ":" + number;
