@@ -55,6 +55,9 @@ public:
     std::string getHeader(std::string_view name) const;
     // A GET of `url` returning the whole body.
     std::string openUrl(const std::string& url);
+    // A body kept in the client (no sink) larger than this breaks off as a transfer error:
+    // a list that never ends must not fill the memory.
+    void setKeptBodyLimit(std::size_t bytes) { m_keptBodyLimit = bytes; }
     // The next up to `size` bytes of the kept body; empty when it is exhausted.
     std::string getChunk(std::size_t size = chunkSize);
 
@@ -76,6 +79,7 @@ private:
     bool m_cancelRequested = false;
     HttpResponse m_response;
     std::size_t m_readOffset = 0;
+    std::size_t m_keptBodyLimit = std::size_t {64} << 20;
     long long m_received = 0;
 };
 

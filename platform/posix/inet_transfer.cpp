@@ -46,6 +46,8 @@ void InetTransfer::execute(const std::string& url, const std::string& method, Ch
     request.onBody = [&](std::string_view data) {
         m_received += static_cast<long long>(data.size());
         if (!sink) {
+            if (m_response.body.size() + data.size() > m_keptBodyLimit)
+                return false;
             m_response.body.append(data);
             return true;
         }

@@ -92,6 +92,14 @@ TEST(InetTransfer, BrokenTransfersRaiseTheErrorState)
     // A sink that refuses ends the transfer as well.
     client.execute(sim.url("/cut.dat"), "GET", [](std::string_view) { return false; });
     EXPECT_NE(client.error(), platform::hresult::ok);
+
+    // A body that never ends, kept in the client, breaks off at the limit.
+    sim.rule("/cut.dat", "endless");
+    client.setKeptBodyLimit(1 << 20);
+    const std::string kept = client.openUrl(sim.url("/cut.dat"));
+    EXPECT_NE(client.error(), platform::hresult::ok);
+    EXPECT_LE(kept.size(), std::size_t {1} << 20);
+    EXPECT_EQ(states.size(), 3u);
 }
 
 TEST(InetTransfer, TheWaitPumpsAndCanBeCancelled)
