@@ -1,5 +1,7 @@
 #include "contained_folder.h"
 
+#include "file_util.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -249,18 +251,7 @@ std::optional<std::string> ContainedFolder::read(std::string_view name) const
     if (openForReading(name, fd) != 0)
         return std::nullopt;
     const Descriptor owner(fd);
-    std::string content;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            return content;
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
+    return readToEnd(fd);
 }
 
 int ContainedFolder::writeReplacing(std::string_view name, std::string_view content, bool flush) const

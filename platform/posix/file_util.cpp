@@ -9,25 +9,28 @@
 
 namespace platform {
 
-std::optional<std::string> readWholeFile(const std::string& path)
+std::optional<std::string> readToEnd(int fd)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
     std::string content;
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            ::close(fd);
+        if (n < 0)
             return std::nullopt;
-        }
         if (n == 0)
-            break;
+            return content;
         content.append(buffer, static_cast<size_t>(n));
     }
+}
+
+std::optional<std::string> readWholeFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> content = readToEnd(fd);
     ::close(fd);
     return content;
 }

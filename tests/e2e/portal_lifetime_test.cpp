@@ -6,6 +6,7 @@
 #include "program_processes.h"
 #include "sim_server.h"
 #include "temp_folder.h"
+#include "wait_for.h"
 #include "x_display.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path built = TEST_PROGRAM_FOLDER;
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
 
 } // namespace
 

@@ -10,6 +10,8 @@
 
 #include <QTimer>
 
+#include "update_list_xml.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,16 +26,6 @@ namespace {
 
 const fs::path built = TEST_PROGRAM_FOLDER;
 const std::string updaterCaption = "Tovanis网络电视-自动更新程序";
-
-using Files = std::vector<std::pair<std::string, std::string>>;
-
-std::string updateList(const std::string& url, const Files& files)
-{
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
-    for (const auto& [name, ver] : files)
-        xml += "    <File Name=\"" + name + "\" Ver=\"" + ver + "\"/>\n";
-    return xml + "  </Files>\n  <RunApp>Pallomar.exe</RunApp>\n</UpdateList>\n";
-}
 
 std::string bytesOf(const fs::path& file)
 {
@@ -102,14 +94,14 @@ TEST_F(UpdateRoad, AcceptedNoticeUpdatesTheFilesAndTheExitButtonRestartsTheShell
     program.write("Setting.ini", "[UpdatePalloVersion]\r\nThisPalloVersion=2.0\r\n");
     const std::string base = updates.url("/update/files/");
     program.write(
-        "UpdList.xml", updateList(base, {{"Pallomar", "1"}, {"html\\loading.html", "1"}, {"skin\\白色简约.she", "1"}}));
+        "UpdList.xml", listXml(base, {{"Pallomar", "1"}, {"html\\loading.html", "1"}, {"skin\\白色简约.she", "1"}}));
     const std::string oldSkin = program.read("skin/白色简约.she");
 
     // Released: version 2.1, with a new shell executable (the built one with bytes appended,
     // which it does not read), a changed page and a new page in a new folder.
     primary.site().write("update/updatePallo.txt", "2.1\r\n");
     primary.site().write("update/updatePalloNews.txt", gbk("修正了播放器的若干问题"));
-    const std::string serverList = updateList(base,
+    const std::string serverList = listXml(base,
         {{"Pallomar", "2"}, {"html\\loading.html", "2"}, {"skin\\白色简约.she", "1"}, {"html\\news\\today.html", "2"}});
     const std::string newShell = bytesOf(built / "Pallomar") + "\nupdate road, version 2\n";
     const std::string newLoading = "<html><body>loading, version 2</body></html>";

@@ -12,6 +12,9 @@
 #include "temp_folder.h"
 #include "x_display.h"
 
+#include "update_list_xml.h"
+#include "wait_for.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,16 +32,6 @@ namespace {
 const fs::path built = TEST_PROGRAM_FOLDER;
 const std::string caption = "Tovanis网络电视-自动更新程序";
 
-using Files = std::vector<std::pair<std::string, std::string>>;
-
-std::string updateList(const std::string& url, const Files& files)
-{
-    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
-    for (const auto& [name, ver] : files)
-        xml += "    <File Name=\"" + name + "\" Ver=\"" + ver + "\"/>\n";
-    return xml + "  </Files>\n  <RunApp>Pallomar.exe</RunApp>\n</UpdateList>\n";
-}
-
 // A list naming each file (name, version, bytes) with its size and digest.
 std::string digestList(const std::string& url, const std::vector<std::array<std::string, 3>>& files)
 {
@@ -48,16 +41,6 @@ std::string digestList(const std::string& url, const std::vector<std::array<std:
         xml += "    <File Name=\"" + name + "\" Ver=\"" + ver + "\" Size=\"" + std::to_string(bytes.size())
             + "\" Sha256=\"" + file_digest::toHex(file_digest::sha256(bytes)) + "\"/>\n";
     return xml + "  </Files>\n  <RunApp>Pallomar.exe</RunApp>\n</UpdateList>\n";
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
 }
 
 class UpdaterFaults : public ::testing::Test
@@ -87,7 +70,7 @@ protected:
     {
         updater = std::make_unique<ChildProcess>((program / "Renovo").string(), std::vector<std::string> {},
             std::vector<std::string> {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
-        EXPECT_TRUE(waitUntil([&] { return (window = display.findWindow(caption)).has_value(); }, 20000))
+        EXPECT_TRUE(waitFor([&] { return (window = display.findWindow(caption)).has_value(); }, 20000))
             << "the updater's window shows";
         const auto size = window ? display.size(*window) : std::nullopt;
         return size.value_or(std::make_pair(0, 0));
@@ -136,17 +119,17 @@ TEST_F(UpdaterFaults, ALinkOutOfTheFolderIsRefusedAndTheOtherFilesGoOn)
     fs::create_directory_symlink(outside.path(), program / "sub");
     fs::create_directories(program / "new");
     fs::create_symlink(outside / "victim.txt", program / "new/b.txt.tmp");
-    program.write("UpdList.xml", updateList(base(), {}));
-    serve("UpdList.xml", updateList(base(), {{"sub\\evil.txt", "1"}, {"new\\b.txt", "1"}, {"good.txt", "1"}}));
+    program.write("UpdList.xml", listXml(base(), {}));
+    serve("UpdList.xml", listXml(base(), {{"sub\\evil.txt", "1"}, {"new\\b.txt", "1"}, {"good.txt", "1"}}));
     serve("sub/evil.txt", "evil");
     serve("new/b.txt", "new b");
     serve("good.txt", "good");
 
     const auto size = startUpdater();
-    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/good.txt"); }, 20000));
-    waitUntil([] { return false; }, 700);
+    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/good.txt"); }, 20000));
+    waitFor([] { return false; }, 700);
     clickUpdate(size);
-    ASSERT_TRUE(waitUntil([&] { return program.exists("good.txt"); }, 20000)) << "the other files go on";
+    ASSERT_TRUE(waitFor([&] { return program.exists("good.txt"); }, 20000)) << "the other files go on";
     EXPECT_FALSE(outside.exists("evil.txt"));
     EXPECT_EQ(outside.read("victim.txt"), "the user's own file");
     EXPECT_FALSE(fs::is_symlink(program / "new/b.txt"));
@@ -159,15 +142,15 @@ TEST_F(UpdaterFaults, ALinkOutOfTheFolderIsRefusedAndTheOtherFilesGoOn)
 
 TEST_F(UpdaterFaults, ANameThatIsAListFileIsRefused)
 {
-    const std::string local = updateList(base(), {{"a.dat", "1"}});
+    const std::string local = listXml(base(), {{"a.dat", "1"}});
     program.write("UpdList.xml", local);
-    serve("UpdList.xml", updateList(base(), {{"a.dat", "2"}, {"NewUpdList.xml", "1"}}));
+    serve("UpdList.xml", listXml(base(), {{"a.dat", "2"}, {"NewUpdList.xml", "1"}}));
     serve("a.dat", "a");
     serve("NewUpdList.xml", "<html><body>an error page</body></html>");
 
     const auto size = startUpdater();
-    ASSERT_TRUE(waitUntil([&] { return program.exists("NewUpdList.xml"); }, 20000));
-    waitUntil([] { return false; }, 1000);
+    ASSERT_TRUE(waitFor([&] { return program.exists("NewUpdList.xml"); }, 20000));
+    waitFor([] { return false; }, 1000);
     clickUpdate(size); // disabled: nothing happens
     clickExit(size);
     EXPECT_TRUE(updaterEnds());
@@ -179,15 +162,15 @@ TEST_F(UpdaterFaults, ANameThatIsAListFileIsRefused)
 
 TEST_F(UpdaterFaults, ABrokenListIsNeverKept)
 {
-    const std::string local = updateList(base(), {{"a.dat", "1"}});
+    const std::string local = listXml(base(), {{"a.dat", "1"}});
     program.write("UpdList.xml", local);
-    const std::string good = updateList(base(), {{"a.dat", "2"}});
+    const std::string good = listXml(base(), {{"a.dat", "2"}});
     serve("UpdList.xml", good.substr(0, good.rfind("</UpdateList>"))); // no closing tag
     serve("a.dat", "a");
 
     startUpdater();
     // The list error shows in a message box of the program's own caption.
-    EXPECT_TRUE(waitUntil([&] { return display.findWindow("Renovo").has_value(); }, 20000));
+    EXPECT_TRUE(waitFor([&] { return display.findWindow("Renovo").has_value(); }, 20000));
     EXPECT_FALSE(got("HEAD /update/files/a.dat"));
     EXPECT_EQ(program.read("UpdList.xml"), local);
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
@@ -196,19 +179,19 @@ TEST_F(UpdaterFaults, ABrokenListIsNeverKept)
 
 TEST_F(UpdaterFaults, AnEndlessBodyEndsAtItsAnnouncedSize)
 {
-    program.write("UpdList.xml", updateList(base(), {{"a.dat", "1"}}));
+    program.write("UpdList.xml", listXml(base(), {{"a.dat", "1"}}));
     program.write("a.dat", "old a");
-    serve("UpdList.xml", updateList(base(), {{"a.dat", "2"}}));
+    serve("UpdList.xml", listXml(base(), {{"a.dat", "2"}}));
     serve("a.dat", std::string(44, 'a'));
     updates.rule("/update/files/a.dat", "endless");
 
     const auto size = startUpdater();
-    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/a.dat"); }, 20000));
-    waitUntil([] { return false; }, 700);
+    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/a.dat"); }, 20000));
+    waitFor([] { return false; }, 700);
     clickUpdate(size);
-    ASSERT_TRUE(waitUntil([&] { return got("GET /update/files/a.dat"); }, 10000));
+    ASSERT_TRUE(waitFor([&] { return got("GET /update/files/a.dat"); }, 10000));
     // The download stops by itself; then the exit button is enabled again and ends the updater.
-    waitUntil([] { return false; }, 1500);
+    waitFor([] { return false; }, 1500);
     clickExit(size);
     EXPECT_TRUE(updaterEnds());
     EXPECT_EQ(program.read("a.dat"), "old a");
@@ -218,14 +201,14 @@ TEST_F(UpdaterFaults, AnEndlessBodyEndsAtItsAnnouncedSize)
 
 TEST_F(UpdaterFaults, TheExitButtonWorksWhileASizeRequestHangs)
 {
-    program.write("UpdList.xml", updateList(base(), {}));
-    serve("UpdList.xml", updateList(base(), {{"a.dat", "1"}}));
+    program.write("UpdList.xml", listXml(base(), {}));
+    serve("UpdList.xml", listXml(base(), {{"a.dat", "1"}}));
     serve("a.dat", "a");
     updates.rule("/update/files/a.dat", "hang");
 
     const auto size = startUpdater();
-    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/a.dat"); }, 20000));
-    waitUntil([] { return false; }, 500);
+    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/a.dat"); }, 20000));
+    waitFor([] { return false; }, 500);
     clickExit(size);
     EXPECT_TRUE(updaterEnds()) << "the click is not held back until the request ends";
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
@@ -235,17 +218,17 @@ TEST_F(UpdaterFaults, TheExitButtonWorksWhileASizeRequestHangs)
 TEST_F(UpdaterFaults, ASignedListInstallsAndOneChangedByteIsRefused)
 {
     installKey();
-    program.write("UpdList.xml", updateList(base(), {{"a.dat", "1"}}));
+    program.write("UpdList.xml", listXml(base(), {{"a.dat", "1"}}));
     program.write("a.dat", "old a");
     const std::string list = digestList(base(), {{"a.dat", "2", "new a"}});
     serveSigned(list, list);
     serve("a.dat", "new a");
 
     auto size = startUpdater();
-    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/a.dat"); }, 20000));
-    waitUntil([] { return false; }, 700);
+    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/a.dat"); }, 20000));
+    waitFor([] { return false; }, 700);
     clickUpdate(size);
-    ASSERT_TRUE(waitUntil([&] { return program.read("a.dat") == "new a"; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return program.read("a.dat") == "new a"; }, 20000));
     clickExit(size);
     EXPECT_TRUE(updaterEnds());
     EXPECT_EQ(program.read("UpdList.xml"), list);
@@ -258,7 +241,7 @@ TEST_F(UpdaterFaults, ASignedListInstallsAndOneChangedByteIsRefused)
     serve("a.dat", "newer a");
     updates.server().clearRequests();
     startUpdater();
-    EXPECT_TRUE(waitUntil([&] { return display.findWindow("Renovo").has_value(); }, 20000))
+    EXPECT_TRUE(waitFor([&] { return display.findWindow("Renovo").has_value(); }, 20000))
         << "the list error shows in a message box";
     EXPECT_TRUE(got("GET /update/files/UpdList.xml.minisig"));
     EXPECT_FALSE(got("HEAD /update/files/a.dat"));
@@ -271,7 +254,7 @@ TEST_F(UpdaterFaults, ASignedListInstallsAndOneChangedByteIsRefused)
 TEST_F(UpdaterFaults, ADownloadKilledHalfWayIsContinuedWithARangeRequest)
 {
     installKey();
-    program.write("UpdList.xml", updateList(base(), {}));
+    program.write("UpdList.xml", listXml(base(), {}));
     std::string big(1 << 20, '\0');
     for (std::size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<char>(i * 7 % 253);
@@ -281,11 +264,11 @@ TEST_F(UpdaterFaults, ADownloadKilledHalfWayIsContinuedWithARangeRequest)
     updates.rule("/update/files/big.dat", "stall=400000");
 
     auto size = startUpdater();
-    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/big.dat"); }, 20000));
-    waitUntil([] { return false; }, 700);
+    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/big.dat"); }, 20000));
+    waitFor([] { return false; }, 700);
     clickUpdate(size);
     const fs::path part = program / "big.dat.tmp";
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(part) && fs::file_size(part) >= 300000; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(part) && fs::file_size(part) >= 300000; }, 20000));
     ::kill(updater->pid(), SIGKILL);
     updater->wait();
     const auto kept = fs::file_size(part);
@@ -294,10 +277,10 @@ TEST_F(UpdaterFaults, ADownloadKilledHalfWayIsContinuedWithARangeRequest)
     updates.rule("/update/files/big.dat", "normal");
     updates.server().clearRequests();
     size = startUpdater();
-    ASSERT_TRUE(waitUntil([&] { return got("HEAD /update/files/big.dat"); }, 20000));
-    waitUntil([] { return false; }, 700);
+    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/big.dat"); }, 20000));
+    waitFor([] { return false; }, 700);
     clickUpdate(size);
-    ASSERT_TRUE(waitUntil([&] { return program.read("big.dat") == big; }, 20000));
+    ASSERT_TRUE(waitFor([&] { return program.read("big.dat") == big; }, 20000));
     clickExit(size);
     EXPECT_TRUE(updaterEnds());
     EXPECT_TRUE(got("GET /update/files/big.dat Range: bytes=" + std::to_string(kept) + "-"));

@@ -3,11 +3,11 @@
 // A portal main window started against two local portal servers (primary and backup) from a
 // temporary program folder holding the real installation data.
 
-#include "exit_advert.h"
 #include "frmMain.h"
 #include "message_box.h"
 #include "pane_test_util.h"
 #include "program_folder.h"
+#include "recording_exit_advert.h"
 #include "sim_server.h"
 #include "temp_folder.h"
 
@@ -18,15 +18,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class RecordingExitAdvert final : public ExitAdvert
-{
-public:
-    void showModeless() override { ++shown; }
-    void unloadIfLoaded() override { ++unloaded; }
-    int shown = 0;
-    int unloaded = 0;
-};
 
 inline QString q(const std::string& text)
 {

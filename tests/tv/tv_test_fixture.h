@@ -5,10 +5,10 @@
 // server standing in for the primary portal server and the TV site.
 
 #include "TOVAN_COM.h"
-#include "exit_advert.h"
 #include "message_box.h"
 #include "pane_test_util.h"
 #include "program_folder.h"
+#include "recording_exit_advert.h"
 #include "sim_server.h"
 #include "temp_folder.h"
 
@@ -21,15 +21,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class RecordingExitAdvert final : public ExitAdvert
-{
-public:
-    void showModeless() override { ++shown; }
-    void unloadIfLoaded() override { ++unloaded; }
-    int shown = 0;
-    int unloaded = 0;
-};
 
 struct ShownMessage
 {

@@ -4,6 +4,8 @@
 #include "child_process.h"
 #include "sim_server.h"
 
+#include "wait_for.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -20,16 +22,6 @@ std::string emptyList(const std::string& url)
 {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList><Url>" + url
         + "</Url><Files/><RunApp>Pallomar.exe</RunApp></UpdateList>\n";
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 20) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
 }
 
 } // namespace

@@ -8,27 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "update_list_xml.h"
+
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <utility>
 #include <vector>
-
-using Files = std::vector<std::pair<std::string, std::string>>;
-
-// An update list as the servers and the installation hold it.
-inline std::string listXml(const std::string& url,
-    const Files& files,
-    const std::string& runApp = "Pallomar.exe",
-    const std::string& encoding = "utf-8")
-{
-    std::string xml
-        = "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
-    for (const auto& [name, ver] : files)
-        xml += "    <File Name=\"" + name + "\" Ver=\"" + ver + "\"/>\n";
-    xml += "  </Files>\n  <RunApp>" + runApp + "</RunApp>\n</UpdateList>\n";
-    return xml;
-}
 
 // A temporary program folder, a local portal server with an update tree under
 // /update/files/, recorded message boxes and prepared answers to the question.
