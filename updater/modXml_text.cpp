@@ -126,7 +126,12 @@ TextEncoding encodingNamed(std::string_view name)
 void ParseXml(std::string_view bytes, XmlDocument& document)
 {
     document.declaredEncoding = declaredEncoding(bytes);
-    document.encoding = isUtf16(bytes) ? TextEncoding::Utf16 : encodingNamed(document.declaredEncoding);
+    // Only bytes that are UTF-16 are read as such; a declaration that says "utf-16" over
+    // single-byte text is read (and written back) as the UTF-8 it is.
+    const TextEncoding named = encodingNamed(document.declaredEncoding);
+    document.encoding = isUtf16(bytes) ? TextEncoding::Utf16
+        : named == TextEncoding::Utf16 ? TextEncoding::Utf8
+                                       : named;
     document.cleanText = true;
     switch (document.encoding) {
     case TextEncoding::Gbk: {

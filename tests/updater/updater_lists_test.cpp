@@ -28,6 +28,23 @@ modXml::XmlDocument load(const TempFolder& folder, const std::string& name)
     return document;
 }
 
+// UTF-8 text (characters of the basic plane) as UTF-16LE bytes with the byte-order mark.
+std::string utf16le(std::string_view utf8)
+{
+    std::string out = "\xFF\xFE";
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
+        unsigned unit = length == 1 ? c : length == 2 ? c & 0x1F : c & 0x0F;
+        for (int k = 1; k < length; ++k)
+            unit = (unit << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
 const char* const gbkList = R"(<?xml version="1.0" encoding="gb2312"?>
 <UpdateList>
   <Url>http://127.0.0.1/update/</Url>
@@ -82,6 +99,14 @@ TEST(UpdateLists, AWrittenListReadsBackToTheSameEntries)
         {"<?xmlv x encoding=\"gb2312\"?><L><Url>u</Url><Files><F Name=\"\xE7\x9A\xAE.txt\" Ver=\"1\"/></Files>"
          "<RunApp>x</RunApp></L>",
             {{"皮.txt", "1"}}},
+        // Single-byte text whose declaration says UTF-16, with a byte that is no UTF-8.
+        {"<?xml version=\"1.0\" encoding=\"utf-16\"?><L><Url>u</Url><Files><F Name=\"a\xFF.txt\" Ver=\"1\"/>"
+         "</Files><RunApp>x</RunApp></L>",
+            {{"a\xFF.txt", "1"}}},
+        // Real UTF-16, little-endian with its mark.
+        {utf16le("<?xml version=\"1.0\" encoding=\"utf-16\"?><L><Url>u</Url><Files><F Name=\"caf\xC3\xA9.txt\" "
+                 "Ver=\"1\"/></Files><RunApp>x</RunApp></L>"),
+            {{"caf\xC3\xA9.txt", "1"}}},
     };
     for (const auto& [bytes, entries] : cases) {
         modXml::XmlDocument list;
