@@ -1,4 +1,5 @@
 #include "desktop_session.h"
+#include "wait_for.h"
 
 #include <chrono>
 #include <cstdint>
@@ -6,20 +7,6 @@
 #include <functional>
 #include <sstream>
 #include <thread>
-
-namespace {
-
-bool eventually(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
-
-} // namespace
 
 bool DesktopSession::available()
 {
@@ -39,19 +26,21 @@ DesktopSession::DesktopSession(XDisplay& display)
     m_trayHost = std::make_unique<ChildProcess>("/usr/bin/env",
         std::vector<std::string> {on, "trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
             "--width", "160", "--heighttype", "pixel", "--height", "24"});
-    eventually([&] {
-        const auto tree = display.run("xwininfo", {"-root", "-tree"});
-        if (!tree)
+    waitFor(
+        [&] {
+            const auto tree = display.run("xwininfo", {"-root", "-tree"});
+            if (!tree)
+                return false;
+            for (const std::string& line : *tree) {
+                if (line.find("\"panel\": (\"panel\" \"trayer\")") == std::string::npos)
+                    continue;
+                const auto start = line.find("0x");
+                m_panel = line.substr(start, line.find(' ', start) - start);
+                return true;
+            }
             return false;
-        for (const std::string& line : *tree) {
-            if (line.find("\"panel\": (\"panel\" \"trayer\")") == std::string::npos)
-                continue;
-            const auto start = line.find("0x");
-            m_panel = line.substr(start, line.find(' ', start) - start);
-            return true;
-        }
-        return false;
-    });
+        },
+        10000);
 }
 
 int DesktopSession::trayIcons(const std::string& windowClass) const

@@ -5,6 +5,7 @@
 #include "child_process.h"
 #include "program_processes.h"
 #include "temp_folder.h"
+#include "wait_for.h"
 #include "x_display.h"
 #include "x_window_probe.h"
 
@@ -20,17 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path built = TEST_PROGRAM_FOLDER;
-
-bool eventually(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    return true;
-}
 
 void rest(int ms)
 {
@@ -103,7 +93,7 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
         {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", "PORTAL_PRIMARY_SERVER=" + host,
             "PORTAL_BACKUP_SERVER=" + host, "FILM_MIRROR_SERVER=" + host, "FILM_BACKUP_SERVER=" + host,
             "TV_SITE_SERVER=" + host, (program / "Pallomar").string()});
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(waitFor(
         [&] {
             const auto found = display.findWindow("Orvel影视盒");
             window = found.value_or("");
@@ -116,7 +106,7 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
 
     // The frame is attached: the window is cut to the skin's shape, corners rounded.
     ASSERT_TRUE(
-        eventually([&] { return !probe->shapeContains(id(), 0, 0) && probe->shapeContains(id(), 10, 10); }, 15000));
+        waitFor([&] { return !probe->shapeContains(id(), 0, 0) && probe->shapeContains(id(), 10, 10); }, 15000));
     XWindowProbe::Geometry g = geometry();
     for (const auto& [x, y] : {std::pair {0, 0}, {g.width - 1, 0}, {0, g.height - 1}, {g.width - 1, g.height - 1}})
         EXPECT_FALSE(probe->shapeContains(id(), x, y)) << x << "," << y;
@@ -127,10 +117,12 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
     // A drag on the caption moves the window.
     g = geometry();
     drag(600, 12, 60, 40);
-    EXPECT_TRUE(eventually([&] {
-        return geometry() == XWindowProbe::Geometry {g.x + 60, g.y + 40, g.width, g.height};
-    })) << "from "
-        << g << " to " << geometry();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return geometry() == XWindowProbe::Geometry {g.x + 60, g.y + 40, g.width, g.height};
+        },
+        5000))
+        << "from " << g << " to " << geometry();
 
     // A drag from the left edge at (3, 100) sizes it; the pointer shows the sizing cursor there.
     const auto sizingCursor = cursorAt(3, 100);
@@ -138,17 +130,19 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
     EXPECT_NE(sizingCursor, arrow);
     g = geometry();
     drag(3, 100, -40, 0);
-    EXPECT_TRUE(eventually([&] {
-        return geometry() == XWindowProbe::Geometry {g.x - 40, g.y, g.width + 40, g.height};
-    })) << "from "
-        << g << " to " << geometry();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return geometry() == XWindowProbe::Geometry {g.x - 40, g.y, g.width + 40, g.height};
+        },
+        5000))
+        << "from " << g << " to " << geometry();
 
     // A double-click in the caption maximizes. On the maximized window the same press at
     // (3, 100) is a press on the caption: it moves (the window manager keeps a maximized
     // window where it is) and never sizes.
     const XWindowProbe::Geometry normal = geometry();
     doubleClick(600, 12);
-    ASSERT_TRUE(eventually([&] { return probe->maximized(id()) && geometry().width == 1024; }))
+    ASSERT_TRUE(waitFor([&] { return probe->maximized(id()) && geometry().width == 1024; }, 5000))
         << "maximized: " << geometry();
     const XWindowProbe::Geometry maximized = geometry();
     EXPECT_EQ(cursorAt(3, 100), arrow);
@@ -156,7 +150,7 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
     rest(500);
     EXPECT_EQ(geometry(), maximized);
     doubleClick(600, 12);
-    EXPECT_TRUE(eventually([&] { return !probe->maximized(id()) && geometry() == normal; }))
+    EXPECT_TRUE(waitFor([&] { return !probe->maximized(id()) && geometry() == normal; }, 5000))
         << "restored: " << geometry();
 
     // A right click on the caption opens the system menu; on the client area nothing.
@@ -166,9 +160,9 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
     rest(700);
     EXPECT_EQ(probe->viewableWindows("Pallomar"), 1);
     display.input({"mousemove", "--window", window, "600", "12", "sleep", "0.1", "click", "3"});
-    EXPECT_TRUE(eventually([&] { return probe->viewableWindows("Pallomar") == 2; })) << "the system menu shows";
+    EXPECT_TRUE(waitFor([&] { return probe->viewableWindows("Pallomar") == 2; }, 5000)) << "the system menu shows";
     display.input({"key", "Escape"});
-    EXPECT_TRUE(eventually([&] { return probe->viewableWindows("Pallomar") == 1; }));
+    EXPECT_TRUE(waitFor([&] { return probe->viewableWindows("Pallomar") == 1; }, 5000));
 
     // Pressed on minimize, moved to close, released: the window closes, the unload runs and
     // the program ends.

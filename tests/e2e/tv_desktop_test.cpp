@@ -5,6 +5,7 @@
 #include "program_processes.h"
 #include "sim_server.h"
 #include "temp_folder.h"
+#include "wait_for.h"
 #include "x_display.h"
 
 #include <gtest/gtest.h>
@@ -21,16 +22,6 @@ namespace {
 
 const fs::path built = TEST_PROGRAM_FOLDER;
 const std::string caption = "Tovanis网络电视";
-
-bool eventually(const std::function<bool()>& done, int timeoutMs = 20000)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
 
 class TvDesktop : public ::testing::Test
 {
@@ -55,7 +46,7 @@ protected:
     std::optional<std::string> waitForWindow(const std::string& title)
     {
         std::optional<std::string> window;
-        eventually([&] { return (window = display.findWindow(title)).has_value(); });
+        waitFor([&] { return (window = display.findWindow(title)).has_value(); }, 20000);
         return window;
     }
 
@@ -78,11 +69,13 @@ protected:
     void closeWithTheWindowManager(const std::string& window)
     {
         display.xdotool({"windowactivate", "--sync", window});
-        eventually([&] {
-            const auto active = display.xdotool({"getactivewindow"});
-            return active && !active->empty()
-                && DesktopSession::windowNumber(active->front()) == DesktopSession::windowNumber(window);
-        });
+        waitFor(
+            [&] {
+                const auto active = display.xdotool({"getactivewindow"});
+                return active && !active->empty()
+                    && DesktopSession::windowNumber(active->front()) == DesktopSession::windowNumber(window);
+            },
+            20000);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         display.xdotool({"key", "alt+F4"});
     }
@@ -93,7 +86,7 @@ protected:
         const auto icon = desktop.trayIcon("TovanTV");
         ASSERT_TRUE(icon);
         display.xdotool({"mousemove", "--window", *icon, "11", "11", "sleep", "0.6", "click", "3"});
-        ASSERT_TRUE(eventually([&] { return desktop.openMenu("TovanTV").has_value(); }));
+        ASSERT_TRUE(waitFor([&] { return desktop.openMenu("TovanTV").has_value(); }, 20000));
         display.xdotool({"key", "Up", "sleep", "0.1", "key", "Return"});
     }
 
@@ -133,7 +126,7 @@ TEST_F(TvDesktop, TheTrayIconComesWithTheShellASecondCopyIsRefusedAndTheIconGoes
     auto first = start();
     const auto window = waitForWindow(caption);
     ASSERT_TRUE(window) << "the main window shows";
-    ASSERT_TRUE(eventually([&] { return trayIcons() == 1; })) << "the tray host holds the shell's icon";
+    ASSERT_TRUE(waitFor([&] { return trayIcons() == 1; }, 20000)) << "the tray host holds the shell's icon";
 
     auto second = start();
     const auto refusal = waitForWindow("请勿多次运行");
@@ -151,7 +144,7 @@ TEST_F(TvDesktop, TheTrayIconComesWithTheShellASecondCopyIsRefusedAndTheIconGoes
     closeWithTheWindowManager(*window);
     EXPECT_EQ(first->wait(15000), 0) << "the last window closed ends the program; window still shown: "
                                      << display.findWindow(caption).has_value();
-    EXPECT_TRUE(eventually([&] { return trayIcons() == 0; }));
+    EXPECT_TRUE(waitFor([&] { return trayIcons() == 0; }, 20000));
     EXPECT_TRUE(program.exists("Setting.ini")) << "the shutdown stored the skin";
 }
 
@@ -159,15 +152,15 @@ TEST_F(TvDesktop, ACopyEndedByKillDoesNotBlockTheNextStart)
 {
     auto first = start();
     ASSERT_TRUE(waitForWindow(caption));
-    ASSERT_TRUE(eventually([&] { return trayIcons() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return trayIcons() == 1; }, 20000));
     ::kill(first->pid(), SIGKILL);
     first->wait();
-    ASSERT_TRUE(eventually([&] { return !display.findWindow(caption) && trayIcons() == 0; }));
+    ASSERT_TRUE(waitFor([&] { return !display.findWindow(caption) && trayIcons() == 0; }, 20000));
 
     auto next = start();
     const auto window = waitForWindow(caption);
     ASSERT_TRUE(window) << "a new start runs";
-    EXPECT_TRUE(eventually([&] { return trayIcons() == 1; }));
+    EXPECT_TRUE(waitFor([&] { return trayIcons() == 1; }, 20000));
     EXPECT_FALSE(display.findWindow("请勿多次运行"));
     exitFromTheTrayMenu();
     EXPECT_EQ(next->wait(15000), 0) << "window still shown: " << display.findWindow(caption).has_value();
@@ -179,7 +172,7 @@ TEST_F(TvDesktop, TrayClicksHideAndShowTheWindowAndTheRightClickOpensTheTrayMenu
     const auto window = waitForWindow(caption);
     ASSERT_TRUE(window);
     std::optional<std::string> icon;
-    ASSERT_TRUE(eventually([&] { return (icon = desktop.trayIcon("TovanTV")).has_value(); }));
+    ASSERT_TRUE(waitFor([&] { return (icon = desktop.trayIcon("TovanTV")).has_value(); }, 20000));
     const std::string placed = desktop.placement(*window);
     // Clicks of a user, well apart: two quick ones would make a double click.
     const auto clickIcon = [&](const char* button) {
@@ -187,24 +180,25 @@ TEST_F(TvDesktop, TrayClicksHideAndShowTheWindowAndTheRightClickOpensTheTrayMenu
     };
 
     clickIcon("1");
-    EXPECT_TRUE(eventually([&] { return !display.findWindow(caption); })) << "a left click puts the window away";
+    EXPECT_TRUE(waitFor([&] { return !display.findWindow(caption); }, 20000)) << "a left click puts the window away";
     clickIcon("1");
-    EXPECT_TRUE(eventually([&] { return display.findWindow(caption) == window; })) << "a second brings it back";
+    EXPECT_TRUE(waitFor([&] { return display.findWindow(caption) == window; }, 20000)) << "a second brings it back";
     EXPECT_EQ(desktop.netWmState(*window).find("_NET_WM_STATE_HIDDEN"), std::string::npos) << "not minimized";
     EXPECT_EQ(desktop.placement(*window), placed);
 
     // Put away again, the about box from the tray menu comes and goes without ending the
     // program, and the window stays in the tray.
     clickIcon("1");
-    ASSERT_TRUE(eventually([&] { return !display.findWindow(caption); }));
+    ASSERT_TRUE(waitFor([&] { return !display.findWindow(caption); }, 20000));
     clickIcon("3");
-    ASSERT_TRUE(eventually([&] { return desktop.openMenu("TovanTV").has_value(); })) << "a right click opens the menu";
+    ASSERT_TRUE(waitFor([&] { return desktop.openMenu("TovanTV").has_value(); }, 20000))
+        << "a right click opens the menu";
     display.xdotool({"key", "Up", "sleep", "0.1", "key", "Up", "sleep", "0.1", "key", "Return"});
     std::optional<std::string> about;
-    ASSERT_TRUE(eventually([&] { return (about = display.findWindow(caption)).has_value(); })) << "关于本软件";
+    ASSERT_TRUE(waitFor([&] { return (about = display.findWindow(caption)).has_value(); }, 20000)) << "关于本软件";
     EXPECT_NE(desktop.placement(*about), placed) << "the about box, not the main window";
     display.xdotool({"windowactivate", "--sync", *about, "key", "Return"});
-    ASSERT_TRUE(eventually([&] { return !display.findWindow(caption); }));
+    ASSERT_TRUE(waitFor([&] { return !display.findWindow(caption); }, 20000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(shell->wait(0), -1) << "closing the about box does not end the program";
     EXPECT_EQ(trayIcons(), 1);
@@ -212,7 +206,7 @@ TEST_F(TvDesktop, TrayClicksHideAndShowTheWindowAndTheRightClickOpensTheTrayMenu
     // The menu's last item ends the program from the tray.
     exitFromTheTrayMenu();
     EXPECT_EQ(shell->wait(15000), 0) << "退出软件";
-    EXPECT_TRUE(eventually([&] { return trayIcons() == 0; }));
+    EXPECT_TRUE(waitFor([&] { return trayIcons() == 0; }, 20000));
 }
 
 TEST_F(TvDesktop, StackingModesFromTheMenuGoThroughTheWindowManager)
@@ -230,7 +224,7 @@ TEST_F(TvDesktop, StackingModesFromTheMenuGoThroughTheWindowManager)
     activate(*window);
     chooseFromFirstMenu(*window, 2); // 窗口置前
     ASSERT_TRUE(
-        eventually([&] { return desktop.netWmState(*window).find("_NET_WM_STATE_ABOVE") != std::string::npos; }));
+        waitFor([&] { return desktop.netWmState(*window).find("_NET_WM_STATE_ABOVE") != std::string::npos; }, 20000));
     activate(*otherWindow);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_TRUE(above(*window, *otherWindow)) << "kept above a window activated afterwards";
@@ -238,14 +232,14 @@ TEST_F(TvDesktop, StackingModesFromTheMenuGoThroughTheWindowManager)
     activate(*window);
     chooseFromFirstMenu(*window, 3); // 窗口正常
     ASSERT_TRUE(
-        eventually([&] { return desktop.netWmState(*window).find("_NET_WM_STATE_ABOVE") == std::string::npos; }));
+        waitFor([&] { return desktop.netWmState(*window).find("_NET_WM_STATE_ABOVE") == std::string::npos; }, 20000));
     activate(*otherWindow);
-    EXPECT_TRUE(eventually([&] { return above(*otherWindow, *window); })) << "stacked like any other window again";
+    EXPECT_TRUE(waitFor([&] { return above(*otherWindow, *window); }, 20000)) << "stacked like any other window again";
 
     activate(*window);
-    ASSERT_TRUE(eventually([&] { return above(*window, *otherWindow); }));
+    ASSERT_TRUE(waitFor([&] { return above(*window, *otherWindow); }, 20000));
     chooseFromFirstMenu(*window, 4); // 窗口置后
-    EXPECT_TRUE(eventually([&] { return desktop.stacking().front() == DesktopSession::windowNumber(*window); }))
+    EXPECT_TRUE(waitFor([&] { return desktop.stacking().front() == DesktopSession::windowNumber(*window); }, 20000))
         << "sent to the bottom of the stack";
     EXPECT_TRUE(above(*otherWindow, *window));
 
@@ -280,7 +274,7 @@ TEST_F(TvDesktop, MouseMovesOverThePageShowTheToolbarAndTheTimerHidesItAgain)
     // Shown at start, the toolbar goes with the timer's first tick, 5 seconds after start.
     std::optional<std::string> hidden;
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(waitFor(
         [&] {
             const auto now = band();
             const bool settled
@@ -291,14 +285,14 @@ TEST_F(TvDesktop, MouseMovesOverThePageShowTheToolbarAndTheTimerHidesItAgain)
         15000));
 
     // The page's burst shows it again, and the timer's next tick hides it.
-    EXPECT_TRUE(eventually([&] { return band() != hidden; }, 5000)) << "the last of 302 messages reached the shell";
-    ASSERT_TRUE(eventually([&] { return band() == hidden; }, 7000));
+    EXPECT_TRUE(waitFor([&] { return band() != hidden; }, 5000)) << "the last of 302 messages reached the shell";
+    ASSERT_TRUE(waitFor([&] { return band() == hidden; }, 7000));
 
     // Real moves over the page, downwards: the toolbar shows.
     display.xdotool({"mousemove", "--window", *window, "400", "300", "sleep", "0.1", "mousemove", "--window", *window,
         "400", "310", "sleep", "0.1", "mousemove", "--window", *window, "402", "320"});
-    EXPECT_TRUE(eventually([&] { return band() != hidden; }, 3000)) << "the toolbar shows over the page";
+    EXPECT_TRUE(waitFor([&] { return band() != hidden; }, 3000)) << "the toolbar shows over the page";
     // The mouse rests: within the timer's 5 seconds the toolbar is gone again.
-    EXPECT_TRUE(eventually([&] { return band() == hidden; }, 7000)) << "and hides again";
+    EXPECT_TRUE(waitFor([&] { return band() == hidden; }, 7000)) << "and hides again";
     EXPECT_EQ(shell->wait(0), -1);
 }

@@ -26,6 +26,12 @@ public:
     RawHttpServer& operator=(const RawHttpServer&) = delete;
 
     std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+    // How many connections clients have opened so far.
+    int connections()
+    {
+        std::lock_guard lock(m_mutex);
+        return static_cast<int>(m_clients.size());
+    }
 
 private:
     void serve(int client);

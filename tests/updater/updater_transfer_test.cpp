@@ -1,16 +1,9 @@
 #include "inet_transfer.h"
+#include "raw_http_server.h"
 #include "sim_server.h"
 #include "update_engine.h"
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <thread>
 
 using platform::InetTransfer;
 
@@ -160,76 +153,13 @@ TEST(UpdateEngine, ADownloadIsEndedBySilenceNotByItsLength)
     sim.rule("/slow.dat", "normal");
 }
 
-namespace {
-
-// A keep-alive HTTP server on 127.0.0.1 that counts the connections it accepts and answers
-// every request with "abc".
-class CountingServer
-{
-public:
-    CountingServer()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length);
-        ::listen(m_listener, 8);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~CountingServer()
-    {
-        ::shutdown(m_listener, SHUT_RDWR);
-        ::close(m_listener);
-        m_thread.join();
-    }
-    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
-    int connections() const { return m_connections; }
-
-private:
-    void serve()
-    {
-        for (;;) {
-            const int client = ::accept(m_listener, nullptr, nullptr);
-            if (client < 0)
-                return;
-            ++m_connections;
-            std::thread([client] {
-                std::string pending;
-                char buffer[1024];
-                for (;;) {
-                    const ssize_t n = ::read(client, buffer, sizeof buffer);
-                    if (n <= 0)
-                        break;
-                    pending.append(buffer, static_cast<std::size_t>(n));
-                    for (std::size_t end; (end = pending.find("\r\n\r\n")) != std::string::npos;) {
-                        const bool head = pending.starts_with("HEAD");
-                        pending.erase(0, end + 4);
-                        const std::string answer
-                            = std::string("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n") + (head ? "" : "abc");
-                        if (::write(client, answer.data(), answer.size()) < 0)
-                            break;
-                    }
-                }
-                ::close(client);
-            }).detach();
-        }
-    }
-
-    int m_listener = -1;
-    int m_port = 0;
-    std::atomic<int> m_connections = 0;
-    std::thread m_thread;
-};
-
-} // namespace
-
 TEST(InetTransfer, OneClientKeepsItsConnectionBetweenRequests)
 {
-    CountingServer server;
+    // A keep-alive server that answers every request with "abc".
+    RawHttpServer server([](const std::string& method, const std::string&) {
+        return RawHttpServer::Answer {
+            std::string("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n") + (method == "HEAD" ? "" : "abc"), false};
+    });
     {
         InetTransfer client;
         client.execute(server.url("/UpdList.xml"), "HEAD");
