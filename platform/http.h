@@ -68,6 +68,9 @@ struct HttpRequest
     // Called once before the first body byte is handed to onBody, with the status and the
     // headers of the response the body belongs to.
     std::function<void(const HttpResponse& head)> onBodyStart;
+    // A body kept in HttpResponse::body (no onBody) longer than this ends the exchange as a
+    // failed download with no body: a server that sends for ever does not fill the memory.
+    std::size_t maxKeptBodyBytes = std::size_t {64} << 20;
     // When set, the exchange may reuse an open connection of the cache and leaves its own
     // there; otherwise it connects afresh and closes.
     HttpConnectionCache* connections = nullptr;

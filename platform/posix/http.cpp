@@ -33,6 +33,7 @@ struct Exchange
     HttpResponse* response;
     CURL* easy = nullptr;
     bool sinkRefused = false;
+    bool bodyTooLong = false;
     bool bodyStarted = false;
 };
 
@@ -73,6 +74,10 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
             return 0; // makes curl stop with a write error
         }
     } else {
+        if (exchange->response->body.size() + chunk.size() > exchange->request->maxKeptBodyBytes) {
+            exchange->bodyTooLong = true;
+            return 0;
+        }
         exchange->response->body.append(chunk);
     }
     return size * count;
@@ -221,6 +226,11 @@ HttpResponse performHttp(const HttpRequest& request)
     if (cancelled) {
         response.error = hresult::aborted;
         response.errorText = "aborted";
+    } else if (exchange.bodyTooLong) {
+        response.error = hresult::downloadFailure;
+        response.errorText = "the body is longer than any this client keeps";
+        response.body.clear();
+        response.body.shrink_to_fit();
     } else if (exchange.sinkRefused) {
         response.error = hresult::aborted;
         response.errorText = "the receiver refused the body";

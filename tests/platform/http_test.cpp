@@ -60,6 +60,15 @@ TEST(Http, FailuresMapToTheCodesCallersLookFor)
     sim.rule("/cut.txt", "truncate=100");
     const HttpResponse cut = get(sim.url("/cut.txt"));
     EXPECT_EQ(cut.error, hresult::downloadFailure);
+
+    // A body that never ends breaks off at the kept limit instead of filling the memory.
+    sim.rule("/cut.txt", "endless");
+    HttpRequest endless;
+    endless.url = sim.url("/cut.txt");
+    endless.maxKeptBodyBytes = 1 << 20;
+    const HttpResponse flood = performHttp(endless);
+    EXPECT_EQ(flood.error, hresult::downloadFailure);
+    EXPECT_TRUE(flood.body.empty());
 }
 
 TEST(Http, ServerThatNeverAnswersEndsAtTheTimeOutWhileThePumpRuns)
