@@ -54,6 +54,9 @@ public:
     // the disk is not waited for (a busy disk can hold a flush for seconds): after a crash
     // the file may hold its old content or nothing at all, but still never a part.
     int writeReplacing(std::string_view name, std::string_view content, bool flush = true) const;
+    // Waits until everything written on the folder's file system is on the disk: one call
+    // for many new files, where flushing each on its own would wait for the disk each time.
+    int flushFileSystem() const;
 
 private:
     std::optional<struct stat> fileStatus(std::string_view name) const;

@@ -105,6 +105,9 @@ void UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
 {
     const int n = m_view.rowCount();
     const std::unordered_set<std::string> failedBefore(failed.begin(), failed.end());
+    // The new contents reach the disk before any name points at them, and the new names
+    // before the local list says they are installed.
+    m_engine.flushToDisk();
     for (int row = 0; row < n; ++row) {
         const std::string name = m_view.cellText(row, 0);
         if (failedBefore.contains(name))
@@ -117,6 +120,7 @@ void UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
     }
     // Folders made for files that failed hold nothing.
     m_engine.removeEmptyCreatedFolders();
+    m_engine.flushToDisk();
     writeLocalList(failed);
 }
 

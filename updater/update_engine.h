@@ -62,6 +62,9 @@ public:
     // Renames name + ".tmp" over the target; true when the target now holds the new content.
     // The temporary file is gone afterwards either way.
     bool replace(const std::string& name);
+    // Waits until the files downloaded so far (before replacing) or the renames (after) are
+    // on the disk, so that a power cut never leaves a replaced program empty.
+    void flushToDisk() { m_folder.flushFileSystem(); }
 
     // A file may take long on a slow line: only a transfer that stays silent this long ends.
     void setStallTimeoutMs(int stallTimeoutMs) { m_stallTimeoutMs = stallTimeoutMs; }

@@ -296,6 +296,11 @@ int ContainedFolder::writeReplacing(std::string_view name, std::string_view cont
     return 0;
 }
 
+int ContainedFolder::flushFileSystem() const
+{
+    return ::syncfs(m_fd) == 0 ? 0 : errno;
+}
+
 bool isDiskError(int error)
 {
     return error == ENOSPC || error == EDQUOT || error == EIO || error == EROFS;
