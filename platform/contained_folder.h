@@ -31,15 +31,20 @@ public:
     std::optional<mode_t> fileMode(std::string_view name) const;
     // Size in bytes of a file (not a link), or nothing.
     std::optional<long long> fileSize(std::string_view name) const;
+    // True when `name` is a plain file with no other name (no hard link elsewhere) that
+    // belongs to this user: only such a file may be written on where it stands.
+    bool isSoleOwnFile(std::string_view name) const;
 
     // Creates every missing folder of `folder`; `created` receives the ones made, outermost first.
     int createFolders(std::string_view folder, std::vector<std::string>& created) const;
     // Creates a new file for writing; fails with EEXIST when anything stands at that name.
     // `fd` receives the open descriptor, owned by the caller.
     int createExclusive(std::string_view name, mode_t mode, int& fd) const;
-    // Opens an existing file (not a link) for reading; `fd` owned by the caller.
+    // Opens an existing file (not a link) for reading, never waiting for a writer (a pipe
+    // at that name does not block); `fd` owned by the caller.
     int openForReading(std::string_view name, int& fd) const;
-    // Opens an existing file (not a link) for reading and for writing at its end.
+    // Opens an existing plain file (not a link) of ours with no other name for reading and
+    // for writing at its end.
     int openForAppending(std::string_view name, int& fd) const;
     // Renames `from` over `to`; whatever stood at `to` (a link included) is replaced, not followed.
     int rename(std::string_view from, std::string_view to) const;
@@ -48,7 +53,11 @@ public:
     // Removes a folder when it is empty.
     int removeEmptyFolder(std::string_view name) const;
 
-    std::optional<std::string> read(std::string_view name) const;
+    // Reads a plain file of at most `maxBytes` into `content`: anything else at that name
+    // (a pipe, a device, a folder, a link) is EINVAL and a longer file EFBIG, unread.
+    int readFile(std::string_view name, std::size_t maxBytes, std::string& content) const;
+    static constexpr std::size_t defaultMaxBytes = std::size_t {64} << 20;
+    std::optional<std::string> read(std::string_view name, std::size_t maxBytes = defaultMaxBytes) const;
     // Writes `content` into name + ".writing", flushes it to the disk and renames it over
     // `name`, so the file holds its old or its new content, never a part. Without `flush`
     // the disk is not waited for (a busy disk can hold a flush for seconds): after a crash

@@ -38,6 +38,7 @@ std::string UpdaterSession::folderPath(const std::string& name) const
 void UpdaterSession::Form_Load()
 {
     m_members = Members {};
+    m_runAppName.clear();
     m_members.strLocalListFile = texts::localListFile;
     m_members.strServerListFile = texts::serverListFile;
     removeLeftoverTemporaries();
@@ -59,7 +60,7 @@ void UpdaterSession::removeLeftoverTemporaries()
             continue;
         try {
             auto read = update_list::readFiles(document.document);
-            document.document.reset();
+            document.release();
             if (list == m_members.strServerListFile)
                 for (const update_list::FileEntry& entry : read)
                     if (entry.sha256)
@@ -181,10 +182,16 @@ void UpdaterSession::SetUiState(int n)
 void UpdaterSession::cmdFinish_Click()
 {
     // Nothing found means no program was named, and nothing is started.
-    if (!m_members.strRunAppPath.empty())
+    if (!m_members.strRunAppPath.empty() && runAppInFolder())
         platform::startProgram(m_members.strRunAppPath);
     removeServerList();
     m_view.closeWindow();
+}
+
+bool UpdaterSession::runAppInFolder() const
+{
+    // A link, or a linked folder on the way, could lead anywhere: it names no program.
+    return !m_runAppName.empty() && m_engine.folder().kind(m_runAppName) == platform::ContainedFolder::Kind::File;
 }
 
 void UpdaterSession::windowClosing()

@@ -51,18 +51,21 @@ public:
     platform::InetTransfer& intClient() { return m_client; }
 
 private:
-    enum class FileResult { Complete, Failed, Unverified, WriteFailed };
+    enum class FileResult { Complete, Failed, Unverified, NoLength, WriteFailed };
 
     FileResult SaveDownloadedFile(int row);
     // Puts the downloaded files in place and the list that matches them; adds to `failed`
-    // every file that could not be replaced.
-    void ReplaceFiles(std::vector<std::string>& failed);
-    void writeLocalList(const std::vector<std::string>& failed);
+    // every file that could not be replaced. Returns why the local list could not be
+    // brought up to date ("" when it was): then it still names the old files.
+    std::string ReplaceFiles(std::vector<std::string>& failed);
+    std::string writeLocalList(const std::vector<std::string>& failed);
     // Shows the rows of the files whose digests turned out not to be the list's as such, and
     // adds them to `failed`.
     void markUnverified(const std::vector<std::string>& names, std::vector<std::string>& failed);
     bool refuseUnsafeName(const std::string& name);
     bool refuseRunningProgram();
+    // The program to start is a plain file of the program folder, reached through no link.
+    bool runAppInFolder() const;
     bool listEntries(const std::vector<update_list::FileEntry>& entries);
     void removeLeftoverTemporaries();
     // Keeps the parts of downloads that `toUpdate` lists again with the same digest.
@@ -83,6 +86,7 @@ private:
     // Downloads kept half-way, for this run or the next to continue (name and digest).
     std::vector<update_list::FileEntry> m_partials;
     std::string m_writeError;
+    std::string m_runAppName; // the program to start, relative to the program folder
     bool m_busy = false;
     bool m_abandoned = false;
 };

@@ -9,6 +9,9 @@
 #include "update_list.h"
 #include "updater_texts.h"
 
+#include <string_view>
+#include <unordered_set>
+
 namespace texts = updater_texts;
 
 void UpdaterSession::CompareUpdateLists()
@@ -20,19 +23,25 @@ void UpdaterSession::CompareUpdateLists()
         message_box::show(texts::programTitle, m_members.strLocalListFile + texts::listNotFoundSuffix);
         return;
     }
+    if (!local.readFailure.empty()) {
+        message_box::show(texts::programTitle, local.readFailure);
+        return;
+    }
     if (!modPublic::FileExists(folderPath(m_members.strServerListFile))) {
         message_box::show(texts::programTitle, m_members.strServerListFile + texts::listNotFoundSuffix);
         return;
     }
     try {
         std::vector<update_list::FileEntry> localFiles = update_list::readFiles(local.document);
-        local.document.reset();
+        local.release();
         modXml::XmlDocument server;
         modXml::LoadXml(folderPath(m_members.strServerListFile), server);
+        if (!server.readFailure.empty())
+            throw update_list::ListError(server.readFailure);
         std::vector<update_list::FileEntry> serverFiles = update_list::readFiles(server.document);
         const std::string runApp = update_list::readRunApp(server.document);
         const modXml::TextEncoding serverEncoding = server.encoding;
-        server.document.reset();
+        server.release();
         m_view.processEvents();
         // Every name is checked before anything is listed or fetched.
         const name_rules::Verdict verdict = name_rules::checkEntries(serverFiles, localFiles, serverEncoding);
@@ -62,6 +71,7 @@ void UpdaterSession::CompareUpdateLists()
             return;
         // The list names Windows programs ("Pallomar.exe"); here they have their platform names.
         const std::string platformName = platform::nativePath(platform::executableFileName(runApp));
+        m_runAppName = platformName;
         m_members.strRunAppPath = platform::joinPath(platform::programFolder(), platformName);
         if (refuseRunningProgram()) {
             m_view.setStatusText(texts::updateStopped);
@@ -80,6 +90,10 @@ void UpdaterSession::CompareUpdateLists()
 // when a file is missing on the server or the window closes.
 bool UpdaterSession::listEntries(const std::vector<update_list::FileEntry>& entries)
 {
+    // The parts this updater recorded, the only ones it continues.
+    std::unordered_set<std::string_view> recorded;
+    for (const update_list::FileEntry& partial : m_partials)
+        recorded.insert(partial.name);
     for (const update_list::FileEntry& entry : entries) {
         const int row = m_view.addRow(entry.name, entry.ver);
         const std::string url = platform::fileUrl(m_members.strUpdateUrl, entry.name);
@@ -93,13 +107,20 @@ bool UpdaterSession::listEntries(const std::vector<update_list::FileEntry>& entr
             m_view.setStatusText(texts::serverLostPrefix + entry.name + texts::serverLostSuffix);
             return false;
         }
-        const auto size = update_figures::announcedSize(m_client.getHeader("Content-Length"));
-        if (!size)
+        // The list's size is trusted over what the server announces; without it an
+        // announcement that cannot be read (none, "-1", "abc") announces nothing, and the
+        // file will not be fetched; one too large for any file is an overflow.
+        const std::string announced = m_client.getHeader("Content-Length");
+        std::optional<std::int64_t> length = update_figures::contentLength(announced);
+        if (!entry.size && !length && !update_figures::announcedSize(announced))
             throw update_list::ListError(texts::errorOverflow);
-        m_view.setCellText(row, 4, update_figures::sizeColumnText(*size));
-        m_view.setCellText(row, 2, update_figures::sizeText(*size));
+        // The size columns show what the server announced (a list's Size where that is no
+        // number at all).
+        const std::int64_t shown = update_figures::announcedSize(announced).value_or(entry.size.value_or(0));
+        m_view.setCellText(row, 4, update_figures::sizeColumnText(shown));
+        m_view.setCellText(row, 2, update_figures::sizeText(shown));
         m_view.setCellText(row, 3, "0%");
-        m_expected.push_back({*size, entry.size, entry.sha256});
+        m_expected.push_back({length, entry.size, entry.sha256, recorded.contains(entry.name)});
     }
     return true;
 }
@@ -108,6 +129,9 @@ bool UpdaterSession::listEntries(const std::vector<update_list::FileEntry>& entr
 // copies started before it. True when one runs and the user would not, or could not, end it.
 bool UpdaterSession::refuseRunningProgram()
 {
+    // Only the program in the folder is looked for and ended, not what a link leads to.
+    if (!runAppInFolder())
+        return false;
     std::string runningPath;
     std::vector<platform::ProcessHandle> copies = modPublic::FindProcessesAt(m_members.strRunAppPath, runningPath);
     if (copies.empty())

@@ -1,5 +1,6 @@
 #include "UpdaterSession.h"
 
+#include "file_errors.h"
 #include "message_box.h"
 #include "modXml.h"
 #include "partial_downloads.h"
@@ -8,6 +9,7 @@
 #include "updater_texts.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <unordered_set>
 
 namespace texts = updater_texts;
@@ -32,6 +34,7 @@ void UpdaterSession::cmdUpdate_Click()
         if (result == FileResult::WriteFailed && !m_abandoned) {
             // The disk refused the file: stop before any target is touched.
             cleanUp(row + 1);
+            m_view.setStatusText(m_writeError);
             message_box::show(texts::programTitle, m_writeError);
             m_busy = false;
             m_view.closeWindow();
@@ -39,6 +42,10 @@ void UpdaterSession::cmdUpdate_Click()
         }
         if (result == FileResult::Complete) {
             m_view.setCellText(row, 3, "100%");
+        } else if (result == FileResult::NoLength) {
+            m_view.setCellText(row, 3, texts::fileFailed);
+            m_view.setStatusText(texts::noLengthPrefix + m_members.strCurrentFileName);
+            failed.push_back(m_members.strCurrentFileName);
         } else if (result == FileResult::Unverified) {
             // Not the file the list describes: it is dropped, and the user is told why.
             m_view.setCellText(row, 3, texts::fileUnverified);
@@ -59,11 +66,16 @@ void UpdaterSession::cmdUpdate_Click()
     }
 
     markUnverified(m_engine.settleDigests(), failed);
-    ReplaceFiles(failed);
+    const std::string notRecorded = ReplaceFiles(failed);
     partial_downloads::write(m_engine.folder(), m_partials);
     m_view.setProgressValue(100);
     SetUiState(6);
-    if (!failed.empty()) {
+    if (!notRecorded.empty()) {
+        // The local list still names the old files: the next run offers them all again.
+        const std::string text = texts::updateFailedPrefix + notRecorded + texts::localListNotRecordedSuffix;
+        m_view.setStatusText(text);
+        message_box::show(texts::programTitle, text);
+    } else if (!failed.empty()) {
         std::string names;
         for (const std::string& name : failed)
             names += (names.empty() ? "" : "、") + name;
@@ -94,6 +106,8 @@ UpdaterSession::FileResult UpdaterSession::SaveDownloadedFile(int row)
         m_writeError = outcome.writeError;
         return FileResult::WriteFailed;
     }
+    if (outcome.noLength)
+        return FileResult::NoLength;
     if (outcome.partialKept)
         m_partials.push_back({m_members.strCurrentFileName, {}, expected.size, expected.sha256});
     if (outcome.unverified)
@@ -101,13 +115,25 @@ UpdaterSession::FileResult UpdaterSession::SaveDownloadedFile(int row)
     return outcome.complete ? FileResult::Complete : FileResult::Failed;
 }
 
-void UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
+std::string UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
 {
     const int n = m_view.rowCount();
     const std::unordered_set<std::string> failedBefore(failed.begin(), failed.end());
     // The new contents reach the disk before any name points at them, and the new names
-    // before the local list says they are installed.
-    m_engine.flushToDisk();
+    // before the local list says they are installed. A flush that fails puts nothing in
+    // place: what the disk holds of the new files is unknown.
+    if (const int error = m_engine.flushToDisk()) {
+        for (int row = 0; row < n; ++row) {
+            const std::string name = m_view.cellText(row, 0);
+            if (failedBefore.contains(name))
+                continue;
+            m_engine.discard(name);
+            m_view.setCellText(row, 3, texts::fileFailed);
+            failed.push_back(name);
+        }
+        m_engine.removeEmptyCreatedFolders();
+        return file_errors::writeError(m_engine.folder().path(), error);
+    }
     for (int row = 0; row < n; ++row) {
         const std::string name = m_view.cellText(row, 0);
         if (failedBefore.contains(name))
@@ -120,8 +146,10 @@ void UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
     }
     // Folders made for files that failed hold nothing.
     m_engine.removeEmptyCreatedFolders();
-    m_engine.flushToDisk();
-    writeLocalList(failed);
+    // Renames that may not be on the disk are not recorded as installed.
+    if (const int error = m_engine.flushToDisk())
+        return file_errors::writeError(m_engine.folder().path(), error);
+    return writeLocalList(failed);
 }
 
 namespace {
@@ -139,36 +167,42 @@ bool sameLists(const modXml::XmlDocument& a, const modXml::XmlDocument& b)
 
 } // namespace
 
-void UpdaterSession::writeLocalList(const std::vector<std::string>& failed)
+std::string UpdaterSession::writeLocalList(const std::vector<std::string>& failed)
 {
     const platform::ContainedFolder& folder = m_engine.folder();
-    const auto serverBytes = folder.read(m_members.strServerListFile);
-    if (!serverBytes)
-        return;
+    std::string serverBytes;
+    if (const int error = folder.readFile(m_members.strServerListFile, folder.defaultMaxBytes, serverBytes))
+        return file_errors::readError(m_members.strServerListFile, error);
     modXml::XmlDocument server;
-    modXml::ParseXml(*serverBytes, server);
-    if (update_list::serverListProblem(server))
-        return;
+    modXml::ParseXml(std::string_view(serverBytes), server);
+    if (auto problem = update_list::serverListProblem(server))
+        return *problem;
     // The server's list describes exactly what is installed now, unless some files failed:
     // those keep their old entries, so the next run offers them again.
-    std::string adopted = *serverBytes;
+    std::string adopted = serverBytes;
     try {
         if (!failed.empty()) {
             modXml::XmlDocument local;
-            modXml::ParseXml(folder.read(m_members.strLocalListFile).value_or(std::string()), local);
+            modXml::LoadXml(folderPath(m_members.strLocalListFile), local);
+            if (!local.readFailure.empty())
+                return local.readFailure;
             update_list::keepOldEntriesFor(server, local.document, failed);
             adopted = modXml::SaveXml(server);
         }
         // Only a list that reads back as meant becomes the local one; else the old one stays.
         modXml::XmlDocument readBack;
         modXml::ParseXml(adopted, readBack);
-        if (update_list::serverListProblem(readBack) || !sameLists(readBack, server))
-            return;
-    } catch (const update_list::ListError&) {
-        return;
+        if (auto problem = update_list::serverListProblem(readBack))
+            return *problem;
+        if (!sameLists(readBack, server))
+            return texts::localListUnfaithful;
+    } catch (const update_list::ListError& error) {
+        return error.what();
     }
-    if (folder.writeReplacing(m_members.strLocalListFile, adopted) == 0)
-        removeServerList();
+    if (const int error = folder.writeReplacing(m_members.strLocalListFile, adopted))
+        return file_errors::writeError(m_members.strLocalListFile, error);
+    removeServerList();
+    return {};
 }
 
 void UpdaterSession::markUnverified(const std::vector<std::string>& names, std::vector<std::string>& failed)

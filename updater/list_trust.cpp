@@ -13,13 +13,18 @@ Trust read(const platform::ContainedFolder& folder, const std::string& localList
     // A link or anything else at the key's name counts as a key that cannot be read: the
     // installation asked for signatures, and gets none it cannot check.
     trust.keyPresent = folder.kind(texts::publicKeyFile) != platform::ContainedFolder::Kind::Missing;
+    // A key file is two short lines: a pipe, a device or anything longer is no key.
+    constexpr std::size_t keyFileMaxBytes = 1023;
     if (trust.keyPresent)
-        if (const auto text = folder.read(texts::publicKeyFile))
+        if (const auto text = folder.read(texts::publicKeyFile, keyFileMaxBytes))
             trust.key = list_signature::parsePublicKey(*text);
     modXml::XmlDocument local;
-    modXml::ParseXml(folder.read(localListFile).value_or(std::string()), local);
-    if (local.parsed() && !update_list::readSerial(local.document, trust.adoptedSerial))
+    modXml::LoadXml(folder.path() + "/" + localListFile, local);
+    // A Serial that cannot be read is never taken as 0: that would let any old list in.
+    if (local.parsed() && !update_list::readSerial(local.document, trust.adoptedSerial)) {
         trust.adoptedSerial = 0;
+        trust.adoptedSerialUnreadable = true;
+    }
     return trust;
 }
 
@@ -51,6 +56,8 @@ std::optional<std::string> contentRefusal(const Trust& trust, const modXml::XmlD
         return std::nullopt;
     if (auto problem = update_list::signedListProblem(list))
         return problem;
+    if (trust.adoptedSerialUnreadable)
+        return std::string(texts::refusedUnreadableLocalSerial);
     // A replayed old list would take the installation back to files it has replaced.
     std::uint64_t serial = 0;
     update_list::readSerial(list.document, serial);

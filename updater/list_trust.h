@@ -20,6 +20,9 @@ struct Trust
     bool keyPresent = false; // the program folder holds the key file
     std::optional<list_signature::PublicKey> key; // its key, when it holds one
     std::uint64_t adoptedSerial = 0; // the Serial of the local list
+    // The local list's Serial is there but cannot be read (not a number, given twice): no
+    // list can be shown to be no older than it, so none is taken under the key.
+    bool adoptedSerialUnreadable = false;
 };
 
 Trust read(const platform::ContainedFolder& folder, const std::string& localListFile);

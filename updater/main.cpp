@@ -10,6 +10,44 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int terminationPipe[2] = {-1, -1};
+
+void onTermination(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(terminationPipe[1], &byte, 1);
+}
+
+// SIGTERM (a logout, a shutdown, kill) closes the window as the user would: a running
+// update stops and leaves no temporary file behind. The signal only writes to a pipe; the
+// window is closed from the event loop, which also runs while a transfer waits.
+void closeOnTermination(QWidget& window)
+{
+    if (::pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char bytes[16];
+        while (::read(terminationPipe[0], bytes, sizeof bytes) > 0) { }
+        window.close();
+    });
+    struct sigaction action
+    { };
+    action.sa_handler = onTermination;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -19,6 +57,7 @@ int main(int argc, char** argv)
 
     const std::string folder = platform::programFolder();
     frmUpdate window([folder] { return skin_engine::attach(folder, folder + updater_texts::skinFile, std::string()); });
+    closeOnTermination(window);
     if (!window.Form_Load())
         return 1;
     if (const QScreen* screen = window.screen())

@@ -1,6 +1,7 @@
 #include "modPublic.h"
 
 #include "contained_folder.h"
+#include "file_errors.h"
 #include "file_util.h"
 #include "message_box.h"
 #include "modXml.h"
@@ -45,21 +46,33 @@ bool GetListUrl(platform::InetTransfer&, const std::string& listFileName, std::s
 
 namespace {
 
-// The signature file of the list at `listUrl`; nothing when the server has none. A
-// signature file is a few lines: what comes after its first kilobytes is never read.
-std::optional<std::string> fetchSignature(platform::InetTransfer& client, const std::string& listUrl)
+// A file of at most `most` bytes, by GET. `failure` says why it did not come whole (in the
+// program's words); "" when it did, or when the server answered that it has none (404).
+struct Fetched
 {
-    constexpr std::size_t most = 16384;
+    std::optional<std::string> bytes;
+    std::string failure;
+};
+
+Fetched fetchLimited(platform::InetTransfer& client, const std::string& url, std::size_t most, const char* tooLong)
+{
     std::string bytes;
     bool full = false;
-    client.execute(listUrl + updater_texts::signatureSuffix, "GET", [&](std::string_view chunk) {
-        bytes.append(chunk.substr(0, most - bytes.size()));
-        full = bytes.size() == most;
+    client.execute(url, "GET", [&](std::string_view chunk) {
+        full = bytes.size() + chunk.size() > most;
+        if (!full)
+            bytes.append(chunk);
         return !full;
     });
-    if (client.status() != 200 || (client.error() != platform::hresult::ok && !full))
-        return std::nullopt;
-    return bytes;
+    if (full)
+        return {std::nullopt, tooLong};
+    if (client.error() != platform::hresult::ok)
+        return {std::nullopt, updater_texts::transferBroken};
+    if (client.status() == 404)
+        return {};
+    if (client.status() != 200)
+        return {std::nullopt, updater_texts::serverAnsweredPrefix + std::to_string(client.status())};
+    return {std::move(bytes), {}};
 }
 
 } // namespace
@@ -82,27 +95,46 @@ bool DownloadServerList(platform::InetTransfer& client,
     const std::string& header = client.getHeader();
     if (header.find("Not Found") != std::string::npos && header.find("404") != std::string::npos)
         return false;
-    const std::string body = client.openUrl(url);
+    // A list longer than any server sends is refused as such, not as a broken line.
+    Fetched list = fetchLimited(client, url, platform::ContainedFolder::defaultMaxBytes, updater_texts::listTooLong);
+    if (list.failure == updater_texts::listTooLong)
+        return refuse(list.failure);
     // A broken transfer has been reported by the client already; an error page is no list.
-    if (client.error() != platform::hresult::ok || client.status() != 200)
+    if (!list.bytes || client.error() != platform::hresult::ok || client.status() != 200)
         return false;
-    // Under a key nothing of the list is read before its signature has been checked.
-    if (trust.keyPresent)
-        if (auto reason = list_trust::signatureRefusal(trust, body, fetchSignature(client, url)))
+    const std::string body = std::move(*list.bytes);
+    // Under a key nothing of the list is read before its signature has been checked. A
+    // signature file is a few lines: one longer than that, or one that does not come whole
+    // (a line that hangs or trickles), is not the same as none.
+    constexpr std::size_t signatureMaxBytes = 16384;
+    if (trust.keyPresent) {
+        std::optional<std::string> signature;
+        if (trust.key) {
+            Fetched fetched = fetchLimited(client, url + updater_texts::signatureSuffix, signatureMaxBytes,
+                updater_texts::refusedSignatureTooLong);
+            if (fetched.failure == updater_texts::refusedSignatureTooLong)
+                return refuse(fetched.failure);
+            if (!fetched.failure.empty())
+                return refuse(updater_texts::refusedSignatureUnfetched + fetched.failure);
+            signature = std::move(fetched.bytes);
+        }
+        if (auto reason = list_trust::signatureRefusal(trust, body, signature))
             return refuse(std::move(*reason));
+    }
     // A list that would not serve as the next local list is refused before it is kept.
-    modXml::XmlDocument list;
-    modXml::ParseXml(body, list);
-    if (const auto problem = update_list::serverListProblem(list)) {
+    modXml::XmlDocument parsed;
+    modXml::ParseXml(body, parsed);
+    if (const auto problem = update_list::serverListProblem(parsed)) {
         message_box::show(updater_texts::programTitle, *problem);
         return false;
     }
-    if (auto reason = list_trust::contentRefusal(trust, list))
+    if (auto reason = list_trust::contentRefusal(trust, parsed))
         return refuse(std::move(*reason));
+    parsed.release();
     const platform::ContainedFolder folder(platform::programFolder());
     // Fetched again on every run, the copy need not wait for the disk.
     if (const int error = folder.writeReplacing(saveName, body, false)) {
-        message_box::show(updater_texts::programTitle, std::strerror(error));
+        message_box::show(updater_texts::programTitle, file_errors::writeError(saveName, error));
         return false;
     }
     return true;

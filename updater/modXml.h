@@ -1,5 +1,7 @@
 #pragma once
 
+#include "contained_folder.h"
+
 #include <pugixml.hpp>
 
 #include <string>
@@ -22,18 +24,41 @@ struct XmlDocument
     std::string declaredEncoding;
     TextEncoding encoding = TextEncoding::Utf8;
     bool cleanText = true;
+    // Why the file could not be read at all (in the program's words); "" when it was read.
+    std::string readFailure;
+    // The text the document was parsed from, in place: a long list is not held twice.
+    std::string text;
 
-    bool parsed() const { return parseResult.status == pugi::status_ok; }
-    std::string parseErrorReason() const { return parseResult.description(); }
+    // Lets go of the document and the text it was parsed from.
+    void release()
+    {
+        document.reset();
+        std::string().swap(text);
+    }
+
+    bool parsed() const { return readFailure.empty() && parseResult.status == pugi::status_ok; }
+    std::string parseErrorReason() const
+    {
+        return readFailure.empty() ? std::string(parseResult.description()) : readFailure;
+    }
 };
 
 // Loads the file at `path` into `document` and returns true; false only when the file is
-// absent. A document that does not parse still comes back with true: callers look at its
+// absent. Only a plain file (or a link to one) of at most the longest list a server may send
+// is read, without waiting for a writer; one that cannot be read comes back with true and
+// its readFailure set. A document that does not parse still comes back with true: callers look at its
 // parse result. The encoding its declaration names is honoured (GBK lists are converted).
 bool LoadXml(const std::string& path, XmlDocument& document);
 
+// Loads the list `name` of `folder` as LoadXml does, reading a plain file only and at most
+// the longest list a server may send; one that cannot be read comes back with true and its
+// readFailure set.
+bool LoadXml(const platform::ContainedFolder& folder, const std::string& name, XmlDocument& document);
+
 // Parses the bytes of a list into `document`, as LoadXml does with a file's content.
 void ParseXml(std::string_view bytes, XmlDocument& document);
+// The same, taking the bytes over: the document is parsed in place.
+void ParseXml(std::string&& bytes, XmlDocument& document);
 
 // The document as bytes in its declared encoding, ready to be written to a file. When the
 // encoding cannot hold some of its text (or is not one we write), it is written as UTF-8

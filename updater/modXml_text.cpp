@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace modXml {
@@ -72,6 +73,14 @@ void setEncodingAttribute(pugi::xml_node declaration, const char* name)
     if (!encoding)
         encoding = declaration.append_attribute("encoding");
     encoding = name;
+}
+
+// Valid UTF-8 throughout; plain ASCII, as most lists are, is judged without a copy.
+bool isCleanUtf8(std::string_view bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return true;
+    return platform::sanitizeUtf8(bytes) == bytes;
 }
 
 } // namespace
@@ -153,11 +162,29 @@ void ParseXml(std::string_view bytes, XmlDocument& document)
         break;
     case TextEncoding::Utf8:
     case TextEncoding::Unsupported:
-        document.cleanText = platform::sanitizeUtf8(bytes) == bytes;
+        document.cleanText = isCleanUtf8(bytes);
         document.parseResult
             = document.document.load_buffer(bytes.data(), bytes.size(), parseOptions, pugi::encoding_utf8);
         break;
     }
+}
+
+void ParseXml(std::string&& bytes, XmlDocument& document)
+{
+    const TextEncoding named = encodingNamed(declaredEncoding(bytes));
+    if (isUtf16(bytes)
+        || (named != TextEncoding::Utf8 && named != TextEncoding::Unsupported && named != TextEncoding::Utf16)) {
+        ParseXml(std::string_view(bytes), document);
+        return;
+    }
+    // UTF-8 is parsed where it lies: the document's strings are the text's own bytes.
+    document.document.reset();
+    document.text = std::move(bytes);
+    document.declaredEncoding = declaredEncoding(document.text);
+    document.encoding = named == TextEncoding::Utf16 ? TextEncoding::Utf8 : named;
+    document.cleanText = isCleanUtf8(document.text);
+    document.parseResult = document.document.load_buffer_inplace(
+        document.text.data(), document.text.size(), parseOptions, pugi::encoding_utf8);
 }
 
 std::string SaveXml(XmlDocument& document)

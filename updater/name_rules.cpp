@@ -61,7 +61,9 @@ bool isReserved(const std::string& folded)
 {
     static const std::unordered_set<std::string> reserved {"updlist.xml", "newupdlist.xml", "updpartial.xml",
         "updlist.xml.writing", "newupdlist.xml.writing", "updpartial.xml.writing", "updlist.xml.tmp",
-        "newupdlist.xml.tmp", "updpartial.xml.tmp"};
+        "newupdlist.xml.tmp", "updpartial.xml.tmp",
+        // The maker's key decides which lists are taken: no list may plant or replace it.
+        "update-key.pub", "update-key.pub.tmp", "update-key.pub.writing"};
     return reserved.contains(folded);
 }
 

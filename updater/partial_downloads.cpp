@@ -7,11 +7,9 @@ namespace partial_downloads {
 
 std::vector<update_list::FileEntry> read(const platform::ContainedFolder& folder)
 {
-    const auto bytes = folder.read(updater_texts::partialListFile);
-    if (!bytes)
-        return {};
     modXml::XmlDocument record;
-    modXml::ParseXml(*bytes, record);
+    if (!modXml::LoadXml(folder, updater_texts::partialListFile, record) || !record.parsed())
+        return {};
     std::vector<update_list::FileEntry> partials;
     try {
         for (update_list::FileEntry& entry : update_list::readFiles(record.document))

@@ -1,6 +1,7 @@
 #include "update_engine.h"
 
 #include "buffered_file.h"
+#include "file_errors.h"
 #include "modPublic.h"
 #include "name_rules.h"
 #include "update_figures.h"
@@ -13,14 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool isChunked(const std::string& transferEncoding)
-{
-    std::string lowered = transferEncoding;
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-        [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return lowered.find("chunked") != std::string::npos;
-}
 
 // The first byte a partial answer carries ("bytes 100-199/200"), or nothing.
 std::optional<std::int64_t> rangeStart(const std::string& contentRange)
@@ -54,32 +47,78 @@ UpdateEngine::UpdateEngine(platform::InetTransfer& client, std::string programFo
     , m_folder(programFolder)
 { }
 
+std::string UpdateEngine::temporaryFor(const std::string& name)
+{
+    if (const auto known = m_temporaries.find(name); known != m_temporaries.end())
+        return known->second;
+    std::string temporary = name_rules::temporaryName(name);
+    // A stale folder or a link at that name would fail the file on every run: it is not
+    // ours to remove, so the download goes beside it.
+    // A name beside it must be free: a file there may be one the installation holds.
+    using Kind = platform::ContainedFolder::Kind;
+    for (int n = 1; n < 100; ++n) {
+        const Kind kind = m_folder.kind(temporary);
+        if (kind == Kind::Missing || (n == 1 && kind == Kind::File))
+            break;
+        temporary = name_rules::temporaryName(name + "." + std::to_string(n));
+    }
+    m_temporaries.emplace(name, temporary);
+    return temporary;
+}
+
 UpdateEngine::Outcome UpdateEngine::download(const std::string& url,
     const std::string& name,
     const Expected& expected,
     const std::function<void(std::int64_t)>& onProgress)
 {
-    const std::string temporary = name_rules::temporaryName(name);
+    Outcome outcome;
+    // The list's size, else the announced one: a body without a known end is no file.
+    const std::optional<std::int64_t> limit = expected.size ? expected.size : expected.announcedBytes;
+    if (!limit || *limit < 0) {
+        outcome.noLength = true;
+        return outcome;
+    }
     const std::string folder = modPublic::GetFolderPart(name, "\\");
     if (const int error = folder.empty() ? 0 : m_folder.createFolders(folder, m_createdFolders)) {
         // Only what would stop every other file too stops the update; the rest is this file's.
-        Outcome outcome;
         outcome.writeFailed = platform::isDiskError(error);
-        outcome.writeError = std::strerror(error);
+        outcome.writeError = file_errors::writeError(name, error);
         return outcome;
     }
-    // Only a file whose digest is checked at the end is continued: that proves the bytes a
-    // broken transfer left as well as the new ones.
-    const std::int64_t limit = expected.size.value_or(expected.announcedBytes);
+    const std::string temporary = temporaryFor(name);
+    // Only a part this updater recorded, of a file whose digest is checked at the end, is
+    // continued: the digest proves the bytes a broken transfer left as well as the new ones.
+    // A part with another name elsewhere (a hard link) or another owner is not written on.
     std::int64_t offset = 0;
-    if (expected.sha256 && limit > 0)
-        if (const auto left = m_folder.fileSize(temporary); left && *left > 0 && *left < limit)
-            offset = *left;
+    if (expected.sha256 && expected.recordedPartial && m_folder.isSoleOwnFile(temporary)) {
+        const auto left = m_folder.fileSize(temporary).value_or(0);
+        if (left == *limit && partIsWhole(temporary, *limit, *expected.sha256)) {
+            outcome.complete = true; // a verified whole part is the file
+            return outcome;
+        }
+        if (left > 0 && left < *limit)
+            offset = left;
+    }
     bool retryWhole = false;
-    Outcome outcome = fetch(url, name, offset, expected, onProgress, retryWhole);
+    outcome = fetch(url, name, offset, expected, onProgress, retryWhole);
     if (retryWhole)
         outcome = fetch(url, name, 0, expected, onProgress, retryWhole);
     return outcome;
+}
+
+bool UpdateEngine::partIsWhole(const std::string& temporary, std::int64_t bytes, const file_digest::Sha256& expected)
+{
+    int fd = -1;
+    if (m_folder.openForReading(temporary, fd) != 0)
+        return false;
+    if (!m_hasher)
+        m_hasher = std::make_unique<BackgroundSha256>();
+    m_hasher->reset();
+    const bool read = hashPrefix(fd, bytes, *m_hasher);
+    ::close(fd);
+    const bool whole = read && m_hasher->digest().get() == expected;
+    m_hasher->reset();
+    return whole;
 }
 
 std::vector<std::string> UpdateEngine::settleDigests()
@@ -87,7 +126,7 @@ std::vector<std::string> UpdateEngine::settleDigests()
     std::vector<std::string> unverified;
     for (PendingDigest& pending : m_pendingDigests) {
         if (pending.actual.get() != pending.expected) {
-            m_folder.removeFile(name_rules::temporaryName(pending.name));
+            m_folder.removeFile(temporaryFor(pending.name));
             unverified.push_back(pending.name);
         }
     }
@@ -104,7 +143,7 @@ UpdateEngine::Outcome UpdateEngine::fetch(const std::string& url,
 {
     Outcome outcome;
     retryWhole = false;
-    const std::string temporary = name_rules::temporaryName(name);
+    const std::string temporary = temporaryFor(name);
     int fd = -1;
     int error = offset > 0 ? m_folder.openForAppending(temporary, fd) : EEXIST;
     // One hashing thread serves every file of the update.
@@ -130,12 +169,13 @@ UpdateEngine::Outcome UpdateEngine::fetch(const std::string& url,
     }
     if (error != 0) {
         outcome.writeFailed = platform::isDiskError(error);
-        outcome.writeError = std::strerror(error);
+        outcome.writeError = file_errors::writeError(name, error);
         return outcome;
     }
     BufferedFile file(fd, hasher);
 
-    const std::int64_t limit = expected.size.value_or(expected.announcedBytes);
+    // download() made sure one of them is there.
+    const std::int64_t limit = expected.size.value_or(expected.announcedBytes.value_or(0));
     std::int64_t received = offset; // bytes in the file
     std::int64_t start = offset; // where the answer's body begins in the file
     bool started = false;
@@ -162,13 +202,13 @@ UpdateEngine::Outcome UpdateEngine::fetch(const std::string& url,
                 }
             }
             // Never more than was announced: a body that goes on is no longer this file.
-            if (limit > 0 && received + std::ssize(chunk) > limit) {
+            if (received + std::ssize(chunk) > limit) {
                 tooLong = true;
                 return false;
             }
             if (const int writeError = file.append(chunk)) {
                 outcome.writeFailed = platform::isDiskError(writeError);
-                outcome.writeError = std::strerror(writeError);
+                outcome.writeError = file_errors::writeError(name, writeError);
                 return false;
             }
             received += std::ssize(chunk);
@@ -180,18 +220,17 @@ UpdateEngine::Outcome UpdateEngine::fetch(const std::string& url,
     m_client.setTimeouts(requestTimeoutMs, stallTimeoutMs);
     if (const int closeError = file.close(); closeError != 0 && outcome.writeError.empty()) {
         outcome.writeFailed = platform::isDiskError(closeError);
-        outcome.writeError = std::strerror(closeError);
+        outcome.writeError = file_errors::writeError(name, closeError);
     }
 
     // Whole means: a complete answer (200, or 206 to our range) whose body is as long as
-    // every announcement says, or, with no length anywhere, one whose chunked encoding
-    // marked its end.
+    // every announcement says.
     const long status = m_client.status();
     const bool rightAnswer = !oddAnswer && (status == 200 || (status == 206 && start > 0 && start == offset));
     const auto length = update_figures::contentLength(m_client.getHeader("Content-Length"));
-    const std::int64_t total = limit > 0 ? limit : (length ? start + *length : -1);
+    const std::int64_t total = limit;
     const bool agrees = !length || start + *length == total;
-    const bool ended = total >= 0 ? received == total : isChunked(m_client.getHeader("Transfer-Encoding"));
+    const bool ended = received == total;
     const bool answered
         = outcome.writeError.empty() && rightAnswer && (m_client.error() == platform::hresult::ok || tooLong);
     if (answered && expected.size && (tooLong || !agrees || (m_client.error() == platform::hresult::ok && !ended))) {
@@ -242,7 +281,7 @@ bool isProgramFile(const platform::ContainedFolder& folder, const std::string& n
 
 bool UpdateEngine::replace(const std::string& name)
 {
-    const std::string temporary = name_rules::temporaryName(name);
+    const std::string temporary = temporaryFor(name);
     // The new file keeps the permissions of the one it replaces, so that an updated program
     // can still be started; a program new to the installation is made executable.
     mode_t mode = 0644;
@@ -259,12 +298,14 @@ bool UpdateEngine::replace(const std::string& name)
     const bool replaced = m_folder.rename(temporary, name) == 0;
     if (!replaced)
         m_folder.removeFile(temporary);
+    m_temporaries.erase(name);
     return replaced;
 }
 
 void UpdateEngine::discard(const std::string& name)
 {
-    m_folder.removeFile(name_rules::temporaryName(name));
+    m_folder.removeFile(temporaryFor(name));
+    m_temporaries.erase(name);
 }
 
 void UpdateEngine::removeEmptyCreatedFolders()

@@ -66,6 +66,10 @@ std::vector<FileEntry> readFiles(const pugi::xml_document& document)
 bool readSerial(const pugi::xml_document& document, std::uint64_t& serial)
 {
     const pugi::xml_attribute attribute = document.document_element().attribute("Serial");
+    // Given twice, the list says two things: neither counts.
+    for (pugi::xml_attribute other = attribute.next_attribute(); other; other = other.next_attribute())
+        if (std::string_view(other.name()) == "Serial")
+            return false;
     if (!attribute) {
         serial = 0;
         return true;
@@ -161,9 +165,12 @@ std::optional<std::string> serverListProblem(const modXml::XmlDocument& list)
 std::optional<std::string> signedListProblem(const modXml::XmlDocument& list)
 {
     try {
-        for (const FileEntry& entry : readFiles(list.document))
+        for (const FileEntry& entry : readFiles(list.document)) {
             if (!entry.sha256)
                 return updater_texts::errorNoSha256 + entry.name;
+            if (!entry.size)
+                return updater_texts::errorNoSize + entry.name; // a download must know its end
+        }
     } catch (const ListError& error) {
         return std::string(error.what());
     }

@@ -65,7 +65,8 @@ void keepOldEntriesFor(
 std::optional<std::string> serverListProblem(const modXml::XmlDocument& list);
 
 // What a usable list lacks to be installed under a signature, which vouches for the files
-// only through their digests: a Sha256 on every file, a readable Serial.
+// only through their digests and must know where each download ends: a Sha256 and a Size on
+// every file, a readable Serial.
 std::optional<std::string> signedListProblem(const modXml::XmlDocument& list);
 
 } // namespace update_list

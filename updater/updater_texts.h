@@ -58,7 +58,11 @@ inline constexpr const char* errorOverflow = "溢出";
 inline constexpr const char* errorEncodingPrefix = "更新列表的编码无法识别：";
 inline constexpr const char* errorBadDigest = "更新列表的文件项 Size 或 Sha256 无效：";
 inline constexpr const char* errorNoSha256 = "更新列表的文件项缺少 Sha256：";
+inline constexpr const char* errorNoSize = "更新列表的文件项缺少 Size：";
 inline constexpr const char* errorBadSerial = "更新列表的 Serial 不是数字";
+inline constexpr const char* noLengthPrefix = "服务器没有说明文件的大小，未下载：";
+inline constexpr const char* localListUnfaithful = "无法保存更新列表 UpdList.xml：保存的内容与服务器的列表不符";
+inline constexpr const char* localListNotRecordedSuffix = "，下次启动将重新更新";
 
 // Why a list that must be signed was refused.
 inline constexpr const char* refusedBadKeyFile = "更新公钥文件 update-key.pub 无效";
@@ -66,6 +70,13 @@ inline constexpr const char* refusedNoSignature = "服务器没有提供更新�
 inline constexpr const char* refusedMalformedSignature = "更新列表的签名格式无效";
 inline constexpr const char* refusedOtherKey = "更新列表由其他密钥签名";
 inline constexpr const char* refusedBadSignature = "更新列表的签名验证失败";
+inline constexpr const char* refusedUnreadableLocalSerial
+    = "已安装的更新列表 UpdList.xml 的 Serial 无法读取，无法确认新列表不是旧的";
+inline constexpr const char* refusedSignatureUnfetched = "无法下载更新列表的签名：";
+inline constexpr const char* refusedSignatureTooLong = "更新列表的签名文件过长";
+inline constexpr const char* transferBroken = "传输中断或超时";
+inline constexpr const char* serverAnsweredPrefix = "服务器答复 ";
+inline constexpr const char* listTooLong = "更新列表过大（超过 64 MB）";
 inline constexpr const char* refusedOldSerialPrefix = "更新列表比已安装的列表旧（Serial ";
 inline constexpr const char* refusedOldSerialMiddle = " 低于 ";
 inline constexpr const char* refusedOldSerialSuffix = "）";

@@ -150,6 +150,12 @@ std::optional<long long> ContainedFolder::fileSize(std::string_view name) const
     return st ? std::optional<long long>(st->st_size) : std::nullopt;
 }
 
+bool ContainedFolder::isSoleOwnFile(std::string_view name) const
+{
+    const auto st = fileStatus(name);
+    return st && st->st_nlink == 1 && st->st_uid == ::geteuid();
+}
+
 int ContainedFolder::createFolders(std::string_view folder, std::vector<std::string>& created) const
 {
     int parent = -1;
@@ -179,7 +185,7 @@ int ContainedFolder::openForReading(std::string_view name, int& fd) const
     if (const int error = openParent(name, false, nullptr, parent, leaf))
         return error;
     const Descriptor owner(parent);
-    fd = ::openat(parent, leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    fd = ::openat(parent, leaf.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     return fd < 0 ? errno : 0;
 }
 
@@ -193,10 +199,11 @@ int ContainedFolder::openForAppending(std::string_view name, int& fd) const
     fd = ::openat(parent, leaf.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    // Only a plain file is continued: a device or a pipe at that name is not ours.
+    // Only a plain file of ours with no other name is continued: a device or a pipe at that
+    // name is not ours, and a hard link would carry the writes to a file elsewhere.
     struct stat st
     { };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_uid != ::geteuid()) {
         ::close(fd);
         fd = -1;
         return EPERM;
@@ -245,13 +252,44 @@ int ContainedFolder::removeEmptyFolder(std::string_view name) const
     return ::unlinkat(parent, leaf.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
 }
 
-std::optional<std::string> ContainedFolder::read(std::string_view name) const
+int ContainedFolder::readFile(std::string_view name, std::size_t maxBytes, std::string& content) const
 {
     int fd = -1;
-    if (openForReading(name, fd) != 0)
-        return std::nullopt;
+    if (const int error = openForReading(name, fd))
+        return error == ELOOP ? EINVAL : error;
     const Descriptor owner(fd);
-    return readToEnd(fd);
+    struct stat st
+    { };
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    if (static_cast<unsigned long long>(st.st_size) > maxBytes)
+        return EFBIG;
+    content.clear();
+    content.reserve(static_cast<std::size_t>(st.st_size));
+    // The file may grow while it is read: what goes past the limit is not taken.
+    char block[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return 0;
+        if (content.size() + static_cast<std::size_t>(n) > maxBytes)
+            return EFBIG;
+        content.append(block, static_cast<std::size_t>(n));
+    }
+}
+
+std::optional<std::string> ContainedFolder::read(std::string_view name, std::size_t maxBytes) const
+{
+    std::string content;
+    if (readFile(name, maxBytes, content) != 0)
+        return std::nullopt;
+    return content;
 }
 
 int ContainedFolder::writeReplacing(std::string_view name, std::string_view content, bool flush) const

@@ -34,8 +34,7 @@ TEST_F(Download, ClosingTheWindowStopsAnEndlessBodyAndLeavesNothing)
     folder.write("a.dat", "old a");
     writeServerList({{"a.dat", "2"}, {"new\\deep\\b.dat", "1"}});
     serve("a.dat", "new a");
-    serve("new\\deep\\b.dat", "b");
-    sim.rule("/update/files/new/deep/b.dat", "nolength"); // no length anywhere: no limit
+    serve("new\\deep\\b.dat", std::string(16 << 20, 'b')); // announced by HEAD, sent for ever
     UpdaterSession* running = nullptr;
     long long pumped = 0;
     UpdaterSession session(view, [&] {
@@ -48,7 +47,7 @@ TEST_F(Download, ClosingTheWindowStopsAnEndlessBodyAndLeavesNothing)
     session.tmrGetUpdateList_Timer();
     ASSERT_EQ(view.rows.size(), 2u);
     sim.rule("/update/files/new/deep/b.dat", "endless");
-    running = &session;
+    running = &session; // the body is closed half-way, at 8 MB
     session.cmdUpdate_Click();
     EXPECT_EQ(folder.read("a.dat"), "old a");
     EXPECT_EQ(folderContents(), (std::set<std::string> {"UpdList.xml", "a.dat"}));
@@ -118,7 +117,8 @@ TEST_F(FullDisk, ShowsTheRealReasonAndLeavesNothing)
     auto session = start(view);
     ASSERT_EQ(view.rows.size(), 2u);
     session->cmdUpdate_Click();
-    EXPECT_EQ(messages, std::vector<std::string> {std::strerror(ENOSPC)});
+    EXPECT_EQ(messages, std::vector<std::string> {"无法写入文件 big\\b.dat：磁盘空间不足"});
+    EXPECT_EQ(view.status, messages[0]) << "the status names the file and the cause";
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(folder.read("a.dat"), "old a");
     EXPECT_EQ(folderContents(), (std::set<std::string> {"UpdList.xml", "a.dat"}));

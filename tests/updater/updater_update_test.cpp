@@ -216,7 +216,10 @@ TEST_F(FailingServer, ATargetThatCannotBeReplacedKeepsItsContent)
 TEST_F(Update, PercentagesStayWithin0And100WhateverTheServerAnnounced)
 {
     writeLocalList({});
-    writeServerList({{"nolength.dat", "1"}});
+    // Only the list tells the size: the server announces none.
+    std::string list = listXml(base(), {{"nolength.dat", "1"}});
+    list.replace(list.find("Ver=\"1\""), 7, "Ver=\"1\" Size=\"50000\"");
+    sim.site().write("update/files/UpdList.xml", list);
     serve("nolength.dat", bytesOf(50000, 'z'));
     sim.rule("/update/files/nolength.dat", "nolength");
     auto session = start(view);
