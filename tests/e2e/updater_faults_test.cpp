@@ -23,6 +23,8 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -66,10 +68,11 @@ protected:
     }
 
     // Starts the updater and waits for its window; its size, for the buttons.
-    std::pair<int, int> startUpdater()
+    std::pair<int, int> startUpdater(const std::vector<std::string>& environment = {})
     {
-        updater = std::make_unique<ChildProcess>((program / "Renovo").string(), std::vector<std::string> {},
-            std::vector<std::string> {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"});
+        std::vector<std::string> all {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb"};
+        all.insert(all.end(), environment.begin(), environment.end());
+        updater = std::make_unique<ChildProcess>((program / "Renovo").string(), std::vector<std::string> {}, all);
         EXPECT_TRUE(waitFor([&] { return (window = display.findWindow(caption)).has_value(); }, 20000))
             << "the updater's window shows";
         const auto size = window ? display.size(*window) : std::nullopt;
@@ -84,6 +87,18 @@ protected:
     // 8 above the 22-pixel status bar.
     void clickUpdate(std::pair<int, int> size) { display.click(*window, size.first - 151, size.second - 43); }
     void clickExit(std::pair<int, int> size) { display.click(*window, size.first - 53, size.second - 43); }
+    // Clicks the update button once every file has been listed (the size request of
+    // `lastFile` answered and the button enabled), and waits until `started` shows it.
+    bool clickUpdateWhenListed(
+        std::pair<int, int> size, const std::string& lastFile, const std::function<bool()>& started)
+    {
+        if (!waitFor([&] { return got("HEAD /update/files/" + lastFile); }, 20000))
+            return false;
+        // The button is enabled just after the last answer; nothing outside tells when.
+        waitFor([] { return false; }, 700);
+        clickUpdate(size);
+        return waitFor(started, 20000);
+    }
     bool updaterEnds() { return updater->wait(10000) != -1; }
     // The installation takes only lists signed by the test key; the server offers `list`
     // with the test key's signature of `signedBytes`.
@@ -287,4 +302,125 @@ TEST_F(UpdaterFaults, ADownloadKilledHalfWayIsContinuedWithARangeRequest)
     EXPECT_FALSE(got("GET /update/files/big.dat")) << "only the rest was fetched";
     EXPECT_TRUE(noTemporaryFiles());
     EXPECT_FALSE(program.exists("UpdPartial.xml"));
+}
+
+TEST_F(UpdaterFaults, AHardLinkedPartIsNeverWrittenThrough)
+{
+    const std::string big(200000, 'b');
+    outside.write("mine.dat", std::string(50000, 'b'));
+    fs::create_hard_link(outside / "mine.dat", program / "big.dat.tmp");
+    program.write("UpdList.xml", listXml(base(), {}));
+    // The updater's own record names the part, as after a download that broke off.
+    program.write("UpdPartial.xml",
+        "<Partial><Files><File Name=\"big.dat\" Ver=\"1\" Sha256=\"" + file_digest::toHex(file_digest::sha256(big))
+            + "\"/></Files></Partial>");
+    serve("UpdList.xml", digestList(base(), {{"big.dat", "1", big}}));
+    serve("big.dat", big);
+
+    const auto size = startUpdater();
+    ASSERT_TRUE(clickUpdateWhenListed(size, "big.dat", [&] { return got("GET /update/files/big.dat"); }));
+    ASSERT_TRUE(waitFor([&] { return program.read("big.dat") == big; }, 20000));
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_EQ(outside.read("mine.dat"), std::string(50000, 'b')) << "the file outside is never written";
+    EXPECT_EQ(fs::hard_link_count(outside / "mine.dat"), 1u);
+    EXPECT_FALSE(got("GET /update/files/big.dat Range: bytes=50000-"));
+    EXPECT_TRUE(noTemporaryFiles());
+}
+
+TEST_F(UpdaterFaults, AKeyThatIsAPipeRefusesTheListAndTheWindowStaysClosable)
+{
+    ASSERT_EQ(::mkfifo((program / "update-key.pub").c_str(), 0644), 0);
+    const std::string local = listXml(base(), {{"a.dat", "1"}});
+    program.write("UpdList.xml", local);
+    serve("UpdList.xml", digestList(base(), {{"a.dat", "2", "new a"}}));
+    serve("a.dat", "new a");
+
+    startUpdater();
+    // Reading the pipe would block for ever; the refusal shows in a message box instead.
+    EXPECT_TRUE(waitFor([&] { return display.findWindow("Renovo").has_value(); }, 20000));
+    EXPECT_FALSE(got("HEAD /update/files/a.dat"));
+    EXPECT_EQ(program.read("UpdList.xml"), local);
+    ::kill(updater->pid(), SIGTERM);
+    EXPECT_TRUE(updaterEnds()) << "the window closes";
+    EXPECT_TRUE(fs::is_fifo(program / "update-key.pub"));
+}
+
+TEST_F(UpdaterFaults, AnEndlessBodyWithADigestWritesNoMoreThanTheListsSize)
+{
+    // The program folder on a small file system: were the body written on, it would fill
+    // 64 MB, not the machine's disk.
+    ASSERT_EQ(::mount("tmpfs", program.str().c_str(), "tmpfs", 0, "size=64m"), 0) << "needs root";
+    struct Unmount
+    {
+        std::string path;
+        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+    } unmount {program.str()};
+    SetUp();
+    program.write("UpdList.xml", listXml(base(), {{"a.dat", "1"}}));
+    program.write("a.dat", "old a");
+    serve("UpdList.xml", digestList(base(), {{"a.dat", "2", ""}})); // Size 0, the empty file's digest
+    serve("a.dat", "");
+    updates.rule("/update/files/a.dat", "endless");
+
+    const auto size = startUpdater();
+    ASSERT_TRUE(clickUpdateWhenListed(size, "a.dat", [&] { return got("GET /update/files/a.dat"); }));
+    // The download ends by itself: the exit button is enabled again and ends the updater.
+    EXPECT_TRUE(waitFor(
+        [&] {
+            clickExit(size);
+            return updater->wait(300) != -1;
+        },
+        20000));
+    EXPECT_EQ(program.read("a.dat"), "old a");
+    EXPECT_TRUE(noTemporaryFiles());
+    EXPECT_LT(fs::space(program.path()).capacity - fs::space(program.path()).available, 32u << 20);
+    updates.rule("/update/files/a.dat", "normal");
+    programs.endAll();
+}
+
+TEST_F(UpdaterFaults, AFailedRenameOfTheLocalListIsAFailureAndTheNextRunOffersTheFileAgain)
+{
+    const std::string local = listXml(base(), {{"a.dat", "1"}});
+    program.write("UpdList.xml", local);
+    program.write("a.dat", "old a");
+    serve("UpdList.xml", listXml(base(), {{"a.dat", "2"}}));
+    serve("a.dat", "new a");
+
+    auto size = startUpdater({"LD_PRELOAD=" EIO_RENAME_SHIM});
+    ASSERT_TRUE(clickUpdateWhenListed(size, "a.dat", [&] { return got("GET /update/files/a.dat"); }));
+    // The failure shows in a message box; the local list still names the old file.
+    EXPECT_TRUE(waitFor([&] { return display.findWindow("Renovo").has_value(); }, 20000));
+    EXPECT_EQ(program.read("a.dat"), "new a");
+    EXPECT_EQ(program.read("UpdList.xml"), local);
+    EXPECT_TRUE(programs.endAll());
+
+    updates.server().clearRequests();
+    size = startUpdater();
+    ASSERT_TRUE(clickUpdateWhenListed(size, "a.dat", [&] { return got("GET /update/files/a.dat"); }))
+        << "offered again";
+    ASSERT_TRUE(waitFor([&] { return program.read("UpdList.xml") != local; }, 20000));
+    clickExit(size);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_EQ(program.read("UpdList.xml"), listXml(base(), {{"a.dat", "2"}}));
+}
+
+TEST_F(UpdaterFaults, SigtermEndsAnUpdateAsClosingTheWindowDoes)
+{
+    program.write("UpdList.xml", listXml(base(), {}));
+    const std::string big(1 << 20, 'c');
+    serve("UpdList.xml", digestList(base(), {{"big.dat", "1", big}}));
+    serve("big.dat", big);
+    updates.rule("/update/files/big.dat", "stall=400000");
+
+    const auto size = startUpdater();
+    const fs::path part = program / "big.dat.tmp";
+    ASSERT_TRUE(clickUpdateWhenListed(size, "big.dat", [&] { return got("GET /update/files/big.dat"); }));
+    ASSERT_TRUE(waitFor([&] { return fs::exists(part) && fs::file_size(part) >= 300000; }, 20000));
+    ::kill(updater->pid(), SIGTERM);
+    EXPECT_TRUE(updaterEnds());
+    EXPECT_TRUE(noTemporaryFiles());
+    EXPECT_FALSE(program.exists("NewUpdList.xml"));
+    EXPECT_FALSE(program.exists("big.dat"));
+    updates.rule("/update/files/big.dat", "normal");
 }
