@@ -9,10 +9,10 @@
 #include <QListWidget>
 #include <QTimer>
 
-frmRightBottom* runAdControl(
-    Shell shell, RemoteFetch& fetch, TextHolder& label3, QListWidget& list1, QTimer& timeAdControl)
+namespace {
+
+frmRightBottom* finishAdControl(Shell shell, TextHolder& label3, QListWidget& list1, QTimer& timeAdControl)
 {
-    fetch.FetchAdControl(label3);
     const std::vector<std::string> read = ad_control::keepLocalCopyAndReadItems(
         label3.text(), platform::programFolder(), adShellNames(shell).localCopy);
     timeAdControl.stop();
@@ -24,6 +24,24 @@ frmRightBottom* runAdControl(
     frmRightBottom* popup = showCornerPopup(shell, items);
     timeAdControl.stop();
     return popup;
+}
+
+} // namespace
+
+void runAdControl(Shell shell,
+    RemoteFetch& fetch,
+    TextHolder& label3,
+    QListWidget& list1,
+    QTimer& timeAdControl,
+    std::function<void(frmRightBottom*)> shown)
+{
+    // A tick while the fetch still waits starts no second run.
+    timeAdControl.stop();
+    fetch.FetchAdControl(label3, [shell, &label3, &list1, &timeAdControl, shown = std::move(shown)] {
+        frmRightBottom* popup = finishAdControl(shell, label3, list1, timeAdControl);
+        if (shown)
+            shown(popup);
+    });
 }
 
 void runExitRule(const QListWidget& list1, ExitAdvert* advert, QTimer& timeAdControl)

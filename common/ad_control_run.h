@@ -2,6 +2,7 @@
 
 #include "remote_fetch.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,14 @@ class frmRightBottom;
 // The advertisement control run, the one tick of a main window's TimeAdControl: fetches the
 // control file into Label3, keeps its local copy under "bin", stops TimeAdControl, appends
 // the copy's items to List1 and shows the corner pop-up when item 0 is exactly "on". Every
-// step runs even when an earlier one failed. Returns the corner pop-up shown, or nullptr.
-frmRightBottom* runAdControl(
-    Shell shell, RemoteFetch& fetch, TextHolder& label3, QListWidget& list1, QTimer& timeAdControl);
+// step runs even when an earlier one failed. `shown` gets the corner pop-up shown, or
+// nullptr, when the run has ended: after the fetch, which may wait off the window's thread.
+void runAdControl(Shell shell,
+    RemoteFetch& fetch,
+    TextHolder& label3,
+    QListWidget& list1,
+    QTimer& timeAdControl,
+    std::function<void(frmRightBottom*)> shown = {});
 
 // The exit rule of a main window's unload: item 1 of List1 "on" shows the exit pop-up and
 // stops TimeAdControl; "off" unloads an open exit pop-up and stops TimeAdControl; anything

@@ -23,13 +23,12 @@ std::optional<std::string> firstLine(const std::string& path)
 
 } // namespace
 
-void runUpdateCheck(UpdateHost& host)
+namespace {
+
+void finishUpdateCheck(UpdateHost& host)
 {
     const UpdateShellNames& names = updateShellNames(host.shell());
     UpdateFields& fields = host.updateFields();
-
-    host.remoteFetch().FetchUpdateVersion(host.Label1());
-    host.remoteFetch().FetchUpdateNews(host.Label2());
 
     const std::string versionFile = localUpdateFile(names.checkVersionFile);
     platform::writeFileReplacing(versionFile, platform::utf8ToAnsi(host.Label1().text()) + "\r\n");
@@ -46,6 +45,16 @@ void runUpdateCheck(UpdateHost& host)
         fields.updateFlag = true;
     fields.TransferVersion = fields.serverVersion;
     host.disableUpdateCheckTimer();
+}
+
+} // namespace
+
+void runUpdateCheck(UpdateHost& host)
+{
+    // The fetches keep their order; each next step runs when the one before has ended. The
+    // host owns the fetcher, which drops what is left when the host goes.
+    host.remoteFetch().FetchUpdateVersion(host.Label1(),
+        [&host] { host.remoteFetch().FetchUpdateNews(host.Label2(), [&host] { finishUpdateCheck(host); }); });
 }
 
 bool takeUpdateNoticeRequest(UpdateHost& host)

@@ -1,6 +1,6 @@
 # The real message box alone: the updater needs it without the browser engine, whose
 # libraries would add tens of megabytes to every process that links them.
-add_library(common_message_box STATIC qt_message_box.cpp qt_message_box.h)
+add_library(common_message_box STATIC qt_message_box.cpp qt_message_box.h qt_translations.cpp qt_translations.h)
 target_include_directories(common_message_box PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(common_message_box
     PUBLIC common_logic Qt6::Widgets

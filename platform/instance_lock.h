@@ -25,6 +25,9 @@ public:
 
     // Takes the lock without waiting. Asking again while holding it answers Acquired.
     Result acquire();
+    // Gives the lock up before the object goes (a copy whose main window has ended but whose
+    // process lives on for another window); acquire() may take it again.
+    void release();
 
     // The file the lock lives on: in the user's runtime folder ($XDG_RUNTIME_DIR), else in
     // the temporary folder with the user's id in its name.

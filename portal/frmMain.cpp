@@ -66,7 +66,7 @@ QTimer* timer(QObject* parent, const char* name, int intervalMs)
 
 frmMain::frmMain(QWidget* parent)
     : QWidget(parent)
-    , m_fetch(Shell::Portal, kCaption, qtEventPump())
+    , m_fetch(Shell::Portal, kCaption, qtEventPump(), 10000, qtPoster())
     , m_openMenu([](QMenu* menu, const QPoint& at) { menu->exec(at); })
 {
     setObjectName(QStringLiteral("frmMain"));

@@ -141,7 +141,8 @@ void frmMain::Timer1_Timer()
 void frmMain::TimeAdControl_Timer()
 {
     // The pop-up is a window of its own: it outlives this one and deletes itself on closing.
-    m_cornerPopup = runAdControl(Shell::Portal, m_fetch, *Label3Holder, *List1, *TimeAdControl);
+    runAdControl(Shell::Portal, m_fetch, *Label3Holder, *List1, *TimeAdControl,
+        [this](frmRightBottom* popup) { m_cornerPopup = popup; });
 }
 
 frmRightBottom* frmMain::cornerPopup() const

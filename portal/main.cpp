@@ -3,6 +3,7 @@
 #include "ad_control_run.h"
 #include "frmMain.h"
 #include "qt_message_box.h"
+#include "qt_translations.h"
 #include "screenshot_on_load.h"
 #include "unload_advert.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
 {
     BrowserPane::prepareEngine();
     QApplication app(argc, argv);
+    installQtTranslations();
     installQtMessageBox();
 
     frmMain window;

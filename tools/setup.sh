@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev libgl-dev
     libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-translations-l10n
     xvfb xauth xdotool x11-utils x11-apps openbox trayer fonts-wqy-microhei fonts-dejavu-core
     libxcb1-dev libx11-dev libxext-dev libxfixes-dev
     curl procps

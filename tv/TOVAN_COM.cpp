@@ -63,7 +63,7 @@ void TOVAN_COM::prepareEngine()
 
 TOVAN_COM::TOVAN_COM(QWidget* parent)
     : QMainWindow(parent)
-    , m_fetch(Shell::TV, tv::programTitle, qtEventPump())
+    , m_fetch(Shell::TV, tv::programTitle, qtEventPump(), 10000, qtPoster())
     , m_instance("TovanTV", platform::programFolder())
     , m_chooseFile([this](const QString& filter, const QString& folder) {
         return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), folder, filter);
@@ -82,11 +82,19 @@ TOVAN_COM::TOVAN_COM(QWidget* parent)
     connect(WebBrowser1, &BrowserPane::DocumentComplete, this, &TOVAN_COM::WebBrowser1_DocumentComplete);
     connect(WebBrowser1, &BrowserPane::BeforeNavigate2, this, &TOVAN_COM::WebBrowser1_BeforeNavigate2);
 
+    // Never so small that the menu bar folds its menus away or the toolbar is cut.
+    setMinimumSize(std::max(menuBar()->sizeHint().width(), Toolbar1->width()),
+        menuBar()->sizeHint().height() + Toolbar1->geometry().bottom() + 1);
     resize(twips::toPixels(tv_layout::designClientWidthTwips),
         twips::toPixels(tv_layout::designClientHeightTwips) + menuBar()->sizeHint().height());
-    // First shown centred on the screen, its top-left corner on screen however small that is.
+    // First shown centred on the screen's work area and wholly on it: a screen smaller than
+    // the design size makes the window smaller, so its close box stays reachable.
     if (const QScreen* where = screen()) {
         const QRect available = where->availableGeometry();
+        // Before the first show the window manager's frame is unknown: room for a common one.
+        const QSize frame = (frameGeometry().size() - geometry().size())
+                                .expandedTo(QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8));
+        resize(size().boundedTo(available.size() - frame).expandedTo(minimumSize()));
         const QPoint centred = available.center() - rect().center();
         move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
     }
@@ -239,6 +247,8 @@ void TOVAN_COM::createTimers()
     connect(Timer4, &QTimer::timeout, this, [this] { showUpdateNoticeWhenFlagged(*this); });
     connect(Timer5, &QTimer::timeout, this, [this] { runUpdateCheck(*this); });
     connect(TimeAdControl, &QTimer::timeout, this, &TOVAN_COM::TimeAdControl_Timer);
+    TrayWatch = timer(this, "TrayWatch", 1000);
+    connect(TrayWatch, &QTimer::timeout, this, &TOVAN_COM::TrayWatch_Timer);
     // Both run from the window's creation: the toolbar hides, the notice may come.
     Timer3->start();
     Timer4->start();

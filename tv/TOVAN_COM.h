@@ -65,6 +65,7 @@ public:
     QTimer* Timer4 = nullptr; // update notice
     QTimer* Timer5 = nullptr; // update check
     QTimer* TimeAdControl = nullptr;
+    QTimer* TrayWatch = nullptr; // looks whether the tray host is still there
 
     // The tray icon while it is added, else nullptr.
     QSystemTrayIcon* trayIcon() const { return m_tray; }
@@ -93,6 +94,9 @@ public:
     // The tray: clicks on the icon, and the tray menu's show/hide item.
     void TrayWindowProc(QSystemTrayIcon::ActivationReason reason);
     void mnuShow_Click();
+    // The tray host went away (a hidden window comes back) or came back (the icon is added
+    // again); asked on every TrayWatch tick.
+    void TrayWatch_Timer();
     bool WindowShown() const { return m_windowShown; }
     // Whether a tray can bring a hidden window back; tests answer it.
     using TrayCheck = std::function<bool()>;
@@ -132,6 +136,7 @@ private:
     void Form_Unload();
     void applySkin(const std::string& path);
     void addTrayIcon();
+    void connectTrayIcon();
     void applyWindowChange(modTray::WindowChange change);
     void layOut();
 
@@ -146,6 +151,7 @@ private:
     FileChooser m_chooseFile;
     TrayCheck m_trayAvailable;
     bool m_windowShown = true;
+    bool m_trayWasAvailable = false;
     QRect m_normalGeometry; // of a window that went into the tray maximized
     mouse_bridge::Position m_lastMousePos;
     bool m_unloaded = false;

@@ -57,7 +57,11 @@ bool TOVAN_COM::Form_Load()
     }
     // The tray icon, and its clicks routed to the tray rules for as long as it lives.
     guarded([&] { addTrayIcon(); });
-    guarded([&] { connect(m_tray, &QSystemTrayIcon::activated, this, &TOVAN_COM::TrayWindowProc); });
+    guarded([&] { connectTrayIcon(); });
+    guarded([&] {
+        m_trayWasAvailable = m_trayAvailable();
+        TrayWatch->start();
+    });
     guarded([&] {
         WebBrowser1->Navigate(
             QString::fromStdString(platform::programFolder()) + QString::fromUtf8(tv::firstChannelPage));
@@ -81,6 +85,30 @@ void TOVAN_COM::addTrayIcon()
     m_tray->setToolTip(QString::fromStdString(tv::trayTip(tv::programVersion())));
     m_tray->setContextMenu(mnuTray);
     m_tray->show();
+}
+
+void TOVAN_COM::connectTrayIcon()
+{
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TOVAN_COM::TrayWindowProc);
+}
+
+void TOVAN_COM::TrayWatch_Timer()
+{
+    const bool available = m_trayAvailable();
+    if (available == m_trayWasAvailable || m_unloaded)
+        return;
+    m_trayWasAvailable = available;
+    if (!available) {
+        // Nothing else could bring a window in the tray back.
+        if (const auto change = modTray::trayGone(m_windowShown, isHidden()))
+            applyWindowChange(*change);
+        return;
+    }
+    // A new tray host knows nothing of the icon the old one held.
+    delete m_tray;
+    m_tray = nullptr;
+    guarded([&] { addTrayIcon(); });
+    guarded([&] { connectTrayIcon(); });
 }
 
 void TOVAN_COM::closeEvent(QCloseEvent* event)
@@ -108,17 +136,21 @@ void TOVAN_COM::Form_Unload()
     });
     // Removing the icon ends the routing of its clicks too.
     guarded([&] {
+        TrayWatch->stop();
         delete m_tray;
         m_tray = nullptr;
     });
     // The exit pop-up, shown here, keeps the process running after this window has closed.
     guarded([&] { runExitRule(*List1, m_exitAdvert, *TimeAdControl); });
+    // A pop-up that outlives this window is no running copy: a new start may run.
+    m_instance.release();
 }
 
 void TOVAN_COM::TimeAdControl_Timer()
 {
     // The pop-up is a window of its own: it outlives this one and deletes itself on closing.
-    m_cornerPopup = runAdControl(Shell::TV, m_fetch, *Label3Holder, *List1, *TimeAdControl);
+    runAdControl(Shell::TV, m_fetch, *Label3Holder, *List1, *TimeAdControl,
+        [this](frmRightBottom* popup) { m_cornerPopup = popup; });
 }
 
 frmRightBottom* TOVAN_COM::cornerPopup() const

@@ -2,6 +2,7 @@
 #include "TOVAN_COM.h"
 #include "ad_control_run.h"
 #include "qt_message_box.h"
+#include "qt_translations.h"
 #include "screenshot_on_load.h"
 #include "unload_advert.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
 {
     TOVAN_COM::prepareEngine();
     QApplication app(argc, argv);
+    installQtTranslations();
     installQtMessageBox();
 
     TOVAN_COM window;

@@ -28,6 +28,13 @@ WindowChange showHideItem(bool& windowShown, bool trayAvailable)
     return windowShown ? toTray(windowShown, trayAvailable) : back(windowShown);
 }
 
+std::optional<WindowChange> trayGone(bool& windowShown, bool windowHidden)
+{
+    if (!windowHidden)
+        return std::nullopt;
+    return back(windowShown);
+}
+
 std::optional<Stacking> stackingForKey(std::string_view key)
 {
     if (key == "zhiqian")

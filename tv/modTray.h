@@ -21,6 +21,10 @@ WindowChange leftRelease(bool& windowShown, bool windowMinimized, bool trayAvail
 // The tray menu's "显示/隐藏窗口": decided by `windowShown` alone, which it flips.
 WindowChange showHideItem(bool& windowShown, bool trayAvailable);
 
+// The tray host went away. A window in the tray (`windowHidden`) comes back shown and
+// normal, since no icon is left to bring it back; `windowShown` records it.
+std::optional<WindowChange> trayGone(bool& windowShown, bool windowHidden);
+
 enum class Stacking {
     Top, // kept above every other window
     Normal, // stacked like any other window

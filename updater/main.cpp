@@ -5,6 +5,7 @@
 #include "program_folder.h"
 #include "qt_message_box.h"
 #include "qt_question_box.h"
+#include "qt_translations.h"
 #include "skin_engine.h"
 #include "updater_texts.h"
 
@@ -52,6 +53,7 @@ void closeOnTermination(QWidget& window)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    installQtTranslations();
     installQtMessageBox();
     installQtQuestionBox();
 

@@ -46,10 +46,16 @@ InstanceLock::InstanceLock(const std::string& program, const std::string& progra
 
 InstanceLock::~InstanceLock()
 {
+    release();
+}
+
+void InstanceLock::release()
+{
     // Closing gives the lock up. The file stays: removing it would let a starting copy lock
     // a new file while another still holds the old one.
     if (m_fd >= 0)
         ::close(m_fd);
+    m_fd = -1;
 }
 
 InstanceLock::Result InstanceLock::acquire()

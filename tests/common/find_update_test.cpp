@@ -1,9 +1,14 @@
 #include "FindUpdate.h"
+#include "message_box.h"
+#include "qt_message_box.h"
 #include "qt_test_util.h"
+#include "qt_translations.h"
 #include "update_check.h"
 #include "update_test_support.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -253,4 +258,37 @@ TEST_F(Notice, TvShellReadsItsOwnFiles)
     notice->btnNO_Click();
     EXPECT_FALSE(program.folder.exists("update.txt"));
     EXPECT_FALSE(program.folder.exists("updatenews.txt"));
+}
+
+TEST(QtMessageBox, ABoxIsWideEnoughForItsCaption)
+{
+    installQtMessageBox();
+    const std::string caption = "Tovanis网络电视";
+    int boxWidth = 0;
+    int captionWidth = 0;
+    QTimer::singleShot(0, [&] {
+        waitUntil([] { return QApplication::activeModalWidget() != nullptr; });
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        QFont bold = box->font();
+        bold.setBold(true);
+        boxWidth = box->width();
+        captionWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+        box->accept();
+    });
+    message_box::show(caption, "OK");
+    message_box::setHandler({});
+    message_box::setIconHandler({});
+    ASSERT_GT(boxWidth, 0) << "the box showed";
+    // Room beside the caption for the icon and the caption buttons a title bar draws.
+    EXPECT_GE(boxWidth, captionWidth + 120);
+}
+
+TEST(QtMessageBox, TheToolkitsOwnTextsFollowTheSystemsLanguage)
+{
+    ASSERT_TRUE(installQtTranslations(QLocale(QLocale::Chinese, QLocale::China)))
+        << "Debian's qt6-translations-l10n (tools/setup.sh installs it)";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("打开"));
 }

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -30,7 +34,81 @@ protected:
     RemoteFetch tv {Shell::TV, "TovanTV", {}, 2000};
 };
 
+// The window's event loop in miniature: steps posted from any thread, run on the test's.
+class StepQueue
+{
+public:
+    RemoteFetch::Poster poster()
+    {
+        return [this](std::function<void()> step) {
+            std::lock_guard lock(m_mutex);
+            m_steps.push_back(std::move(step));
+            m_posted.notify_one();
+        };
+    }
+    // Runs posted steps until `done` holds; false when none came for 10 seconds.
+    bool runUntil(const std::function<bool()>& done)
+    {
+        while (!done()) {
+            std::unique_lock lock(m_mutex);
+            if (!m_posted.wait_for(lock, std::chrono::seconds(10), [&] { return !m_steps.empty(); }))
+                return false;
+            std::function<void()> step = std::move(m_steps.front());
+            m_steps.pop_front();
+            lock.unlock();
+            step();
+        }
+        return true;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::deque<std::function<void()>> m_steps;
+};
+
 } // namespace
+
+TEST_F(Fetches, AFetchWithAStepWaitsOffTheCallersThreadAndItsStepsKeepTheirOrder)
+{
+    sim.site().write("update/update.txt", "3.0\r\n");
+    sim.site().write("update/updatenews.txt", "news");
+    sim.rule("/update/update.txt", "delay=300");
+    StepQueue loop;
+    int pumped = 0;
+    std::vector<std::string> order;
+    PlainTextHolder label1("2.0");
+    PlainTextHolder label2("更新信息");
+    {
+        RemoteFetch window(
+            Shell::TV, "TovanTV", [&] { ++pumped; }, 2000, loop.poster());
+        window.FetchUpdateVersion(label1, [&] {
+            order.push_back("version " + label1.text());
+            window.FetchUpdateNews(label2, [&] { order.push_back("news " + label2.text()); });
+        });
+        // The call has returned with the fetch still under way.
+        EXPECT_EQ(label1.text(), "2.0");
+        EXPECT_EQ(window.pending(), 1);
+        ASSERT_TRUE(loop.runUntil([&] { return order.size() == 2; }));
+        EXPECT_EQ(order, (std::vector<std::string> {"version 3.0\r\n", "news news"}));
+        EXPECT_EQ(window.pending(), 0);
+        EXPECT_EQ(pumped, 0) << "the window's pump belongs to the window's thread";
+
+        // A fetch still waiting when the window goes ends with it, and its step never runs.
+        sim.rule("/update/TovanTVAdControl.txt", "hang");
+        PlainTextHolder label3("on");
+        bool ran = false;
+        {
+            RemoteFetch closing(Shell::TV, "TovanTV", {}, 60000, loop.poster());
+            closing.FetchAdControl(label3, [&] { ran = true; });
+        }
+        window.FetchUpdateVersion(label1, [&] { order.push_back("after"); });
+        ASSERT_TRUE(loop.runUntil([&] { return order.size() == 3; }));
+        EXPECT_FALSE(ran);
+        EXPECT_EQ(label3.text(), "on");
+    }
+    EXPECT_TRUE(messages.empty());
+}
 
 TEST_F(Fetches, VersionFileArrivesWithItsLineBreak)
 {

@@ -22,13 +22,19 @@ DesktopSession::DesktopSession(XDisplay& display)
     // The window manager first: the tray host docks into the desktop it manages.
     if (!available() || !display.running() || !display.startWindowManager())
         return;
-    const std::string on = "DISPLAY=" + display.name();
+    startTrayHost();
+}
+
+bool DesktopSession::startTrayHost()
+{
+    const std::string on = "DISPLAY=" + m_display.name();
+    m_panel.clear();
     m_trayHost = std::make_unique<ChildProcess>("/usr/bin/env",
         std::vector<std::string> {on, "trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
             "--width", "160", "--heighttype", "pixel", "--height", "24"});
-    waitFor(
+    return waitFor(
         [&] {
-            const auto tree = display.run("xwininfo", {"-root", "-tree"});
+            const auto tree = m_display.run("xwininfo", {"-root", "-tree"});
             if (!tree)
                 return false;
             for (const std::string& line : *tree) {
@@ -41,6 +47,12 @@ DesktopSession::DesktopSession(XDisplay& display)
             return false;
         },
         10000);
+}
+
+void DesktopSession::stopTrayHost()
+{
+    m_trayHost.reset();
+    m_panel.clear();
 }
 
 int DesktopSession::trayIcons(const std::string& windowClass) const

@@ -21,6 +21,11 @@ public:
     // Whether the window manager and the tray host run and answer.
     bool running() const { return !m_panel.empty(); }
 
+    // Ends the tray host, as a panel that crashes or is closed; and starts a new one. True
+    // when the new one's panel is there.
+    void stopTrayHost();
+    bool startTrayHost();
+
     // How many tray icons of windows of class `windowClass` the tray host holds now.
     int trayIcons(const std::string& windowClass) const;
     // The first of those icons' windows, or nothing.
@@ -42,7 +47,7 @@ public:
     static unsigned long windowNumber(const std::string& id);
 
 private:
-    const XDisplay& m_display;
+    XDisplay& m_display;
     std::unique_ptr<ChildProcess> m_trayHost;
     std::string m_panel; // the tray host's window that embeds the icons
 };

@@ -3,6 +3,7 @@
 
 #include "desktop_session.h"
 #include "program_processes.h"
+#include "raw_http_server.h"
 #include "sim_server.h"
 #include "temp_folder.h"
 #include "wait_for.h"
@@ -294,5 +295,95 @@ TEST_F(TvDesktop, MouseMovesOverThePageShowTheToolbarAndTheTimerHidesItAgain)
     EXPECT_TRUE(waitFor([&] { return band() != hidden; }, 3000)) << "the toolbar shows over the page";
     // The mouse rests: within the timer's 5 seconds the toolbar is gone again.
     EXPECT_TRUE(waitFor([&] { return band() == hidden; }, 7000)) << "and hides again";
+    EXPECT_EQ(shell->wait(0), -1);
+}
+
+TEST_F(TvDesktop, TheTrayHostGoingAwayBringsTheHiddenWindowBackAndItsReturnAddsTheIcon)
+{
+    auto shell = start();
+    const auto window = waitForWindow(caption);
+    ASSERT_TRUE(window);
+    std::optional<std::string> icon;
+    ASSERT_TRUE(waitFor([&] { return (icon = desktop.trayIcon("TovanTV")).has_value(); }, 20000));
+    display.xdotool({"mousemove", "--window", *icon, "11", "11", "sleep", "0.6", "click", "1"});
+    ASSERT_TRUE(waitFor([&] { return !display.findWindow(caption); }, 20000)) << "put away in the tray";
+
+    // The panel ends: nothing could bring the window back, so it comes back by itself.
+    desktop.stopTrayHost();
+    EXPECT_TRUE(waitFor([&] { return display.findWindow(caption) == window; }, 20000)) << "the window shows again";
+    EXPECT_EQ(desktop.netWmState(*window).find("_NET_WM_STATE_HIDDEN"), std::string::npos) << "not minimized";
+
+    // A new panel gets the icon again, and the icon works.
+    ASSERT_TRUE(desktop.startTrayHost());
+    ASSERT_TRUE(waitFor([&] { return (icon = desktop.trayIcon("TovanTV")).has_value(); }, 20000))
+        << "the icon is added to the new tray";
+    EXPECT_EQ(trayIcons(), 1);
+    display.xdotool({"mousemove", "--window", *icon, "11", "11", "sleep", "0.6", "click", "1"});
+    EXPECT_TRUE(waitFor([&] { return !display.findWindow(caption); }, 20000)) << "its click puts the window away";
+    exitFromTheTrayMenu();
+    EXPECT_EQ(shell->wait(15000), 0);
+}
+
+TEST_F(TvDesktop, ANewStartRunsWhileOnlyTheCornerPopupOfTheEndedMainWindowIsOnScreen)
+{
+    server.site().write("update/TovanTVAdControl.txt", "on\r\noff\r\n4320\r\n3900\r\n6000\r\n5000");
+    server.site().write("tvsource/AD/desktop-rightad.html", "<html><body>corner ad</body></html>");
+    auto first = start();
+    ASSERT_TRUE(waitForWindow(caption));
+    ASSERT_TRUE(waitFor([&] { return trayIcons() == 1; }, 20000));
+    // The advertisement control's tick, 45 seconds after the load, opens the corner pop-up.
+    const auto adShown = [&] {
+        const auto requests = server.server().requests();
+        return std::find(requests.begin(), requests.end(), "GET /tvsource/AD/desktop-rightad.html") != requests.end();
+    };
+    ASSERT_TRUE(waitFor(adShown, 90000)) << "the corner pop-up loads its page";
+
+    exitFromTheTrayMenu();
+    ASSERT_TRUE(waitFor([&] { return !display.findWindow(caption) && trayIcons() == 0; }, 20000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_EQ(first->wait(0), -1) << "the corner pop-up keeps the process running";
+
+    auto next = start();
+    const auto window = waitForWindow(caption);
+    EXPECT_TRUE(window) << "a new start runs beside the pop-up";
+    EXPECT_FALSE(display.findWindow("请勿多次运行"));
+    EXPECT_TRUE(waitFor([&] { return trayIcons() == 1; }, 20000));
+    EXPECT_EQ(first->wait(0), -1);
+}
+
+TEST_F(TvDesktop, TimerFetchesFromAServerThatNeverAnswersLeaveTheMenusWorking)
+{
+    // Every control file hangs: the update check's two fetches wait 10 seconds each, and
+    // the advertisement control's fetch 10 more.
+    RawHttpServer silent([](const std::string&, const std::string&) {
+        RawHttpServer::Answer answer;
+        answer.hang = true;
+        return answer;
+    });
+    const std::string url = silent.url("/");
+    ScopedEnv primary("PORTAL_PRIMARY_SERVER", url.substr(7, url.size() - 8));
+    auto shell = start();
+    const auto window = waitForWindow(caption);
+    ASSERT_TRUE(window);
+    const std::string placed = desktop.placement(*window);
+    // The update check starts 40 seconds after the load, with the version file.
+    ASSERT_TRUE(waitFor([&] { return silent.connections() >= 1; }, 70000)) << "the update check waits";
+    ASSERT_EQ(silent.connections(), 1);
+
+    // Clicked with the pointer while the first fetch still waits, the menu opens and its
+    // item takes effect, before any other fetch has begun.
+    display.xdotool({"windowactivate", "--sync", *window, "sleep", "0.3"});
+    chooseFromFirstMenu(*window, 2); // 窗口置前
+    EXPECT_TRUE(
+        waitFor([&] { return desktop.netWmState(*window).find("_NET_WM_STATE_ABOVE") != std::string::npos; }, 5000))
+        << "the menu item was chosen while the fetch waited";
+    EXPECT_EQ(silent.connections(), 1) << "the version fetch still waits; the news fetch comes after it";
+
+    // The fetches end one after the other, and the check's last steps run after them: the
+    // local version file is written with the holder's failure value.
+    EXPECT_TRUE(waitFor([&] { return program.exists("update.txt"); }, 40000));
+    EXPECT_EQ(program.read("update.txt"), "2.0\r\n");
+    EXPECT_GE(silent.connections(), 2);
+    EXPECT_EQ(desktop.placement(*window), placed);
     EXPECT_EQ(shell->wait(0), -1);
 }

@@ -41,9 +41,15 @@ TEST_F(TvWindow, FirstStartAppliesTheDefaultSkinAddsTheTrayIconAndOpensTheLiveTv
     EXPECT_TRUE(messages.empty());
 
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tovanis网络电视"));
-    EXPECT_EQ(window->centralWidget()->size(), QSize(12045 / 15, 6735 / 15));
-    // Centred on the screen; a screen narrower than the window keeps its left edge on screen.
+    // The design size where the screen's work area holds it, else as much as it holds, with
+    // the whole window on it: centred, never past the top-left corner.
     const QRect available = window->screen()->availableGeometry();
+    const QSize client = window->centralWidget()->size();
+    if (available.width() > 12045 / 15 + 40)
+        EXPECT_EQ(client.width(), 12045 / 15);
+    if (available.height() > 6735 / 15 + 80)
+        EXPECT_EQ(client.height(), 6735 / 15);
+    EXPECT_TRUE(available.contains(window->frameGeometry())) << "the close box is on screen";
     const QPoint centred = available.center() - window->rect().center();
     EXPECT_EQ(window->pos(), QPoint(std::max(centred.x(), available.left()), std::max(centred.y(), available.top())));
 
@@ -252,4 +258,23 @@ TEST_F(TvWindow, ASecondCopyIsToldAndStopsBeforeItsTrayIconAndPage)
     EXPECT_TRUE(next->isVisible());
     EXPECT_NE(next->trayIcon(), nullptr);
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TvWindow, TheMinimumSizeKeepsEveryMenuOfTheMenuBarAndTheToolbarWhole)
+{
+    auto window = start();
+    window->resize(150, 100);
+    QApplication::processEvents();
+    QMenuBar* bar = window->menuBar();
+    int menus = 0;
+    for (QAction* top : bar->actions()) {
+        if (!top->isVisible())
+            continue;
+        ++menus;
+        const QRect at = bar->actionGeometry(top);
+        EXPECT_FALSE(at.isEmpty()) << top->text().toStdString() << " folded into the extension";
+        EXPECT_TRUE(bar->rect().contains(at)) << top->text().toStdString();
+    }
+    EXPECT_GT(menus, 3);
+    EXPECT_TRUE(window->centralWidget()->rect().contains(window->Toolbar1->geometry()));
 }
