@@ -1,13 +1,16 @@
 #include "BrowserPane.h"
 
 #include "local_pages.h"
+#include "pane_context_menu.h"
 #include "pane_script.h"
 #include "program_start.h"
+#include "renderer_recovery.h"
 
 #include <unistd.h>
 
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QMenu>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
@@ -73,8 +76,17 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override
     {
-        if (m_pane->onContextMenu(event->globalPos()))
-            QWebEngineView::contextMenuEvent(event);
+        if (!m_pane->onContextMenu(event->globalPos()))
+            return;
+        QMenu* menu = createStandardContextMenu();
+        if (!menu)
+            return;
+        menu->setAttribute(Qt::WA_DeleteOnClose, true);
+        pane_context_menu::keepWorkingItems(*menu, *page());
+        if (menu->isEmpty())
+            delete menu;
+        else
+            menu->popup(event->globalPos());
     }
 
 private:
@@ -123,6 +135,8 @@ BrowserPane::BrowserPane(QWidget* parent)
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
 
     connect(m_page, &QWebEnginePage::loadFinished, this, &BrowserPane::onLoadFinished);
+    // A renderer that crashes or is killed would leave the pane blank for ever.
+    new RendererRecovery(m_page);
     connect(m_page, &QWebEnginePage::urlChanged, this, &BrowserPane::reportHistory);
     connect(m_page, &QWebEnginePage::newWindowRequested, this,
         [this](QWebEngineNewWindowRequest& request) { onNewWindow(request.requestedUrl()); });

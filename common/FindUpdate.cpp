@@ -1,5 +1,7 @@
 #include "FindUpdate.h"
 
+#include "drawn_images.h"
+
 #include "update_check.h"
 #include "update_host.h"
 #include "update_notice.h"
@@ -34,12 +36,6 @@ QIcon noIcon()
 
 } // namespace
 
-// The image is compiled into the library; a static library needs its resources pulled in.
-static void initNoticeResources()
-{
-    Q_INIT_RESOURCE(find_update);
-}
-
 FindUpdate::FindUpdate(UpdateHost& host)
     : QDialog(host.noticeOwner(),
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
@@ -52,7 +48,6 @@ FindUpdate::FindUpdate(UpdateHost& host)
     , m_btnNO(new QPushButton(QStringLiteral("否"), this))
     , m_Timer1(new QTimer(this))
 {
-    initNoticeResources();
     setObjectName(QStringLiteral("FindUpdate"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("有新版本啦！^_^"));
@@ -60,7 +55,8 @@ FindUpdate::FindUpdate(UpdateHost& host)
 
     m_image->setObjectName(QStringLiteral("Image1"));
     m_image->setGeometry(twips(120, 240, 1200, 1200));
-    m_image->setPixmap(QPixmap(QStringLiteral(":/notice/FindUpdate.png")));
+    // Drawn at the screen's device pixels: sharp at any scale.
+    m_image->setPixmap(drawn_images::updateNotice().pixmap(QSize(80, 80), devicePixelRatioF()));
     m_image->setAlignment(Qt::AlignCenter);
 
     m_Label1->setObjectName(QStringLiteral("Label1"));

@@ -51,10 +51,17 @@ void finishUpdateCheck(UpdateHost& host)
 
 void runUpdateCheck(UpdateHost& host)
 {
+    if (host.updateFields().checkRunning)
+        return;
+    host.updateFields().checkRunning = true;
     // The fetches keep their order; each next step runs when the one before has ended. The
     // host owns the fetcher, which drops what is left when the host goes.
-    host.remoteFetch().FetchUpdateVersion(host.Label1(),
-        [&host] { host.remoteFetch().FetchUpdateNews(host.Label2(), [&host] { finishUpdateCheck(host); }); });
+    host.remoteFetch().FetchUpdateVersion(host.Label1(), [&host] {
+        host.remoteFetch().FetchUpdateNews(host.Label2(), [&host] {
+            host.updateFields().checkRunning = false;
+            finishUpdateCheck(host);
+        });
+    });
 }
 
 bool takeUpdateNoticeRequest(UpdateHost& host)

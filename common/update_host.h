@@ -14,6 +14,7 @@ struct UpdateFields
     std::string serverVersion; // first line of the local version file
     std::string installedVersion; // the installed-version entry of "Setting.ini"
     std::string TransferVersion; // what the notice records as installed on acceptance
+    bool checkRunning = false; // a check's fetches are under way: a timer tick starts no other
 };
 
 // What a shell's main window lends the update check and the update notice. Both shells'

@@ -15,11 +15,12 @@ target_link_libraries(common_windows
     PRIVATE project_warnings project_qt_options)
 target_sources(common_windows PRIVATE
     twips.h
-    BrowserPane.cpp BrowserPane.h
+    BrowserPane.cpp BrowserPane.h pane_context_menu.cpp pane_context_menu.h
+    renderer_recovery.cpp renderer_recovery.h
     local_pages.cpp local_pages.h
     pane_script.h)
 target_sources(common_windows PRIVATE
-    FindUpdate.cpp FindUpdate.h find_update.qrc)
+    FindUpdate.cpp FindUpdate.h drawn_images.cpp drawn_images.h)
 target_sources(common_windows PRIVATE
     ad_popup_parts.cpp ad_popup_parts.h
     frmRightBottom.cpp frmRightBottom.h

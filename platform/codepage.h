@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@ std::string utf8ToAnsi(std::string_view utf8);
 
 // UTF-8 with every invalid sequence replaced by U+FFFD.
 std::string sanitizeUtf8(std::string_view bytes);
+
+// Text in the iconv encoding `iconvName` to UTF-8; bytes not valid in it become U+FFFD, one
+// each. Nothing when iconv does not know the encoding.
+std::optional<std::string> convertToUtf8(std::string_view bytes, const char* iconvName);
 
 // Latin-1 bytes to UTF-8.
 std::string latin1ToUtf8(std::string_view latin1);

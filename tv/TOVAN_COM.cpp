@@ -2,6 +2,7 @@
 
 #include "FindUpdate.h"
 #include "ad_control.h"
+#include "drawn_images.h"
 #include "frmRightBottom.h"
 #include "program_folder.h"
 #include "qt_message_box.h"
@@ -213,8 +214,8 @@ void TOVAN_COM::createToolbar()
     } buttons[] = {{"zhiqian", "播放器最前端显示"}, {"quxiao", "取消播放器设置"}, {"zhihou", "隐藏播放器"}};
     for (const auto& button : buttons) {
         const QString key = QString::fromLatin1(button.key);
-        QAction* action
-            = Toolbar1->addAction(QIcon(inProgramFolder(("/Images/" + std::string(button.key) + ".png").c_str())), key);
+        // Drawn at the screen's device pixels: sharp at any scale.
+        QAction* action = Toolbar1->addAction(drawn_images::stackingButton(key), key);
         action->setObjectName(key);
         action->setToolTip(QString::fromUtf8(button.tip));
     }

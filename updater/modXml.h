@@ -12,7 +12,7 @@ namespace modXml {
 
 // The text encodings a list may be stored in. A list in any other encoding cannot be read
 // faithfully: its names would not be the ones the server meant.
-enum class TextEncoding { Utf8, Utf16, Gbk, Latin1, Unsupported };
+enum class TextEncoding { Utf8, Utf16, Gbk, Latin1, Other, Unsupported };
 
 // A loaded list: the parsed document, the parse result (status_ok or the reason it failed),
 // the encoding its declaration names, used again when the document is written back, and

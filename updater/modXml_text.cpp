@@ -1,6 +1,7 @@
 #include "modXml.h"
 
 #include "codepage.h"
+#include "text_encodings.h"
 
 #include <algorithm>
 #include <sstream>
@@ -120,15 +121,25 @@ std::string declaredEncoding(std::string_view bytes)
 
 TextEncoding encodingNamed(std::string_view name)
 {
-    const std::string lowered = loweredAscii(name);
-    if (lowered.empty() || lowered == "utf-8" || lowered == "utf8")
+    if (name.empty())
         return TextEncoding::Utf8;
-    if (lowered == "gbk" || lowered == "gb2312" || lowered == "cp936" || lowered == "windows-936" || lowered == "x-gbk")
-        return TextEncoding::Gbk;
-    if (lowered == "iso-8859-1" || lowered == "iso8859-1" || lowered == "latin1" || lowered == "l1")
+    // The names come from the table the HTTP layer reads charsets by.
+    const std::optional<platform::KnownEncoding> known = platform::encodingForName(name);
+    if (!known)
+        return TextEncoding::Unsupported;
+    switch (known->kind) {
+    case platform::TextEncodingKind::Utf8:
+        return TextEncoding::Utf8;
+    case platform::TextEncodingKind::Gbk:
+        // GB18030 holds more than GBK: read and written back as GBK, it would lose text.
+        return std::string_view(known->iconvName) == "GBK" ? TextEncoding::Gbk : TextEncoding::Other;
+    case platform::TextEncodingKind::Latin1:
         return TextEncoding::Latin1;
-    if (lowered == "utf-16")
+    case platform::TextEncodingKind::Utf16:
         return TextEncoding::Utf16;
+    case platform::TextEncodingKind::Other:
+        return TextEncoding::Other;
+    }
     return TextEncoding::Unsupported;
 }
 
@@ -156,6 +167,15 @@ void ParseXml(std::string_view bytes, XmlDocument& document)
         document.parseResult
             = document.document.load_buffer(bytes.data(), bytes.size(), parseOptions, pugi::encoding_latin1);
         break;
+    case TextEncoding::Other: {
+        // Any other declared encoding is read through iconv; it is written back as UTF-8.
+        const std::string text
+            = platform::decodeToUtf8(bytes, document.declaredEncoding).value_or(platform::sanitizeUtf8(bytes));
+        document.cleanText = text.find(replacement) == std::string::npos;
+        document.parseResult
+            = document.document.load_buffer(text.data(), text.size(), parseOptions, pugi::encoding_utf8);
+        break;
+    }
     case TextEncoding::Utf16:
         document.parseResult
             = document.document.load_buffer(bytes.data(), bytes.size(), parseOptions, pugi::encoding_auto);

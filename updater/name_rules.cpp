@@ -50,6 +50,7 @@ bool survivesEncoding(std::string_view name, modXml::TextEncoding encoding)
         return true;
     case modXml::TextEncoding::Utf8:
     case modXml::TextEncoding::Utf16:
+    case modXml::TextEncoding::Other: // written back as UTF-8
         return true;
     case modXml::TextEncoding::Unsupported:
         return false;

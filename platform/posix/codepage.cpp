@@ -147,6 +147,15 @@ std::string sanitizeUtf8(std::string_view bytes)
     return out;
 }
 
+std::optional<std::string> convertToUtf8(std::string_view bytes, const char* iconvName)
+{
+    try {
+        return Converter("UTF-8", iconvName).run(bytes, replacementUtf8);
+    } catch (const std::runtime_error&) {
+        return std::nullopt;
+    }
+}
+
 std::string latin1ToUtf8(std::string_view latin1)
 {
     std::string out;

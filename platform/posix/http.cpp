@@ -1,6 +1,7 @@
 #include "http.h"
 
 #include "codepage.h"
+#include "text_encodings.h"
 
 #include <curl/curl.h>
 
@@ -263,11 +264,13 @@ std::string decodeHttpText(std::string_view body, std::string_view contentType)
         if (charset.size() >= 2 && charset.front() == '"')
             charset = charset.substr(1, charset.size() - 2);
     }
-    if (charset == "gbk" || charset == "gb2312" || charset == "gb18030" || charset == "cp936"
-        || charset == "windows-936")
-        return ansiToUtf8(body);
-    if (charset == "iso-8859-1" || charset == "latin1" || charset == "us-ascii" || charset == "windows-1252")
-        return latin1ToUtf8(body);
+    // A declared charset the table knows is decoded by it; UTF-8 and unknown names fall
+    // through to the byte-order mark and UTF-8.
+    if (const std::optional<KnownEncoding> known = encodingForName(charset);
+        known && known->kind != TextEncodingKind::Utf8) {
+        if (std::optional<std::string> text = decodeToUtf8(body, charset))
+            return *std::move(text);
+    }
     if (body.starts_with("\xEF\xBB\xBF"))
         body.remove_prefix(3);
     return sanitizeUtf8(body);

@@ -1,16 +1,21 @@
 #include "BrowserPane.h"
 #include "pane_test_util.h"
+#include "program_folder.h"
 #include "recording_browser.h"
 #include "sim_server.h"
+#include "temp_folder.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 namespace {
@@ -290,4 +295,77 @@ TEST_F(Pane, HiddenPaneLoadsAtOnceAndDeferredStartUpPagesWaitUntilStarted)
     waitUntil([] { return false; }, 300);
     EXPECT_EQ(hidden.LocationURL(), q(sim.url("/box")));
     EXPECT_EQ(pageRequests(), std::vector<std::string> {"GET /box"});
+}
+
+TEST_F(Pane, ThePagesContextMenuOffersOnlyWhatWorksOnTheShellsPages)
+{
+    Events events(pane);
+    ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
+    ASSERT_TRUE(waitUntil([&] { return pane.hasHtmlDocument(); }));
+    const auto openMenu = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* menu = qobject_cast<QMenu*>(widget); menu && menu->isVisible())
+                return menu;
+        return static_cast<QMenu*>(nullptr);
+    };
+    EXPECT_TRUE(waitUntil([&] {
+        if (!openMenu())
+            rightClick(pane, QPoint(200, 150));
+        waitUntil([&] { return openMenu() != nullptr; }, 300);
+        return openMenu() != nullptr;
+    }));
+    QMenu* menu = openMenu();
+    ASSERT_NE(menu, nullptr);
+    QWebEnginePage* page = pane.view()->page();
+    const QList<QAction*> items = menu->actions();
+    EXPECT_TRUE(items.contains(page->action(QWebEnginePage::Reload)));
+    for (const QWebEnginePage::WebAction gone : {QWebEnginePage::ViewSource, QWebEnginePage::SavePage,
+             QWebEnginePage::InspectElement, QWebEnginePage::OpenLinkInNewTab})
+        EXPECT_FALSE(items.contains(page->action(gone))) << gone;
+    ASSERT_FALSE(items.isEmpty());
+    EXPECT_FALSE(items.front()->isSeparator());
+    EXPECT_FALSE(items.back()->isSeparator());
+    menu->close();
+}
+
+TEST_F(Pane, AKilledRendererReloadsThePageOnceAndAFailingReloadShowsTheLocalLoadingPage)
+{
+    TempFolder program;
+    program.write("html/loading.html", "<html><body>loading</body></html>");
+    platform::overrideProgramFolder(program.str());
+    Events events(pane);
+    ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
+    QWebEnginePage* page = pane.view()->page();
+    // The real renderer process, killed as a crash or the system's memory killer would.
+    qint64 killed = 0;
+    const auto killRenderer = [&] {
+        qint64 pid = 0;
+        if (!waitUntil([&] { return (pid = page->renderProcessPid()) > 0 && pid != killed; }))
+            return qint64 {0};
+        ::kill(static_cast<::pid_t>(pid), SIGKILL);
+        return killed = pid;
+    };
+
+    // Killed once: the same page comes back in a new renderer.
+    const qint64 first = killRenderer();
+    ASSERT_GT(first, 0);
+    const int before = events.topCompletes;
+    ASSERT_TRUE(waitUntil([&] { return events.topCompletes > before && page->renderProcessPid() > 0; }));
+    EXPECT_EQ(pane.LocationURL(), q(sim.url("/box")));
+    EXPECT_NE(page->renderProcessPid(), first);
+    const std::vector<std::string> requests = pageRequests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "GET /box"), 2) << "loaded once again";
+    EXPECT_TRUE(waitUntil([&] { return pane.hasHtmlDocument(); }));
+
+    // Killed again while the reload still waits for the server: the local loading page.
+    sim.rule("/box", "delay=8000");
+    ASSERT_GT(killRenderer(), 0);
+    ASSERT_GT(killRenderer(), 0) << "the reload's renderer";
+    const QString loading = q(program.str() + "/html/loading.html");
+    EXPECT_TRUE(waitUntil([&] { return pane.LocationURL() == loading && pane.hasHtmlDocument(); }, 15000))
+        << pane.LocationURL().toStdString();
+    // And it stays: no further reloads.
+    waitUntil([] { return false; }, 1500);
+    EXPECT_EQ(pane.LocationURL(), loading);
+    platform::overrideProgramFolder({});
 }

@@ -1,4 +1,5 @@
 #include "FindUpdate.h"
+#include "drawn_images.h"
 #include "message_box.h"
 #include "qt_message_box.h"
 #include "qt_test_util.h"
@@ -291,4 +292,28 @@ TEST(QtMessageBox, TheToolkitsOwnTextsFollowTheSystemsLanguage)
         << "Debian's qt6-translations-l10n (tools/setup.sh installs it)";
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "OK"), QStringLiteral("确定"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("打开"));
+}
+
+TEST(DrawnImages, HaveTheDevicePixelsOfEveryScaleTheyAreShownAt)
+{
+    struct Case
+    {
+        QIcon icon;
+        int logical;
+    };
+    const std::vector<Case> cases {{drawn_images::stackingButton(QStringLiteral("zhiqian")), 20},
+        {drawn_images::stackingButton(QStringLiteral("quxiao")), 20},
+        {drawn_images::stackingButton(QStringLiteral("zhihou")), 20}, {drawn_images::updateNotice(), 80}};
+    for (const qreal scale : {1.0, 1.5, 2.0}) {
+        for (const Case& c : cases) {
+            const QPixmap shown = c.icon.pixmap(QSize(c.logical, c.logical), scale);
+            const int device = qRound(c.logical * scale);
+            EXPECT_EQ(shown.size(), QSize(device, device)) << scale;
+            EXPECT_DOUBLE_EQ(shown.devicePixelRatio(), scale);
+            const QImage image = shown.toImage();
+            EXPECT_EQ(qAlpha(image.pixel(device / 2, device / 2)), 255) << "drawn, not empty";
+            EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "round corners";
+        }
+    }
+    EXPECT_TRUE(drawn_images::stackingButton(QStringLiteral("other")).isNull());
 }

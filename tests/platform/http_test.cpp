@@ -155,4 +155,11 @@ TEST(XmlHttpRequest, ResponseTextFollowsTheDeclaredCharset)
     EXPECT_EQ(decodeHttpText("caf\xE9", "text/plain; charset=ISO-8859-1"), "caf\xC3\xA9");
     EXPECT_EQ(decodeHttpText("\xEF\xBB\xBF中文", "text/plain"), "中文");
     EXPECT_EQ(decodeHttpText("a\xFF", ""), "a\xEF\xBF\xBD");
+    // windows-1252 is not Latin-1: 0x80-0x9F are letters and signs of their own.
+    EXPECT_EQ(decodeHttpText("\x80 \x93x\x94 \x9C", "text/plain; charset=windows-1252"), "€ “x” œ");
+    EXPECT_EQ(decodeHttpText("\xA4\xA4", "text/plain; charset=Big5"), "中");
+    EXPECT_EQ(decodeHttpText("\x82\xA0", "text/html; charset=shift_jis"), "あ");
+    EXPECT_EQ(decodeHttpText(gbk("中文"), "text/plain; charset=GB18030"), "中文");
+    // A name no table knows: read as UTF-8.
+    EXPECT_EQ(decodeHttpText("ok\xFF", "text/plain; charset=x-unknown"), "ok\xEF\xBF\xBD");
 }

@@ -175,8 +175,8 @@ TEST_F(Compare, BrokenServerListsAreRefusedBeforeAnythingIsKept)
             "更新列表的文件项缺少 Name 或 Ver 属性"},
         {"<L><Url>" + base() + "</Url><Files><F Name='a' Ver='1'/></Files></L>", "更新列表缺少 RunApp 元素"},
         {"<L><Url>" + base() + "</Url><RunApp>x</RunApp></L>", "更新列表缺少 Files 元素"},
-        {"<?xml version='1.0' encoding='big5'?><L><Url>" + base() + "</Url><Files/><RunApp>x</RunApp></L>",
-            "更新列表的编码无法识别：big5"},
+        {"<?xml version='1.0' encoding='x-klingon'?><L><Url>" + base() + "</Url><Files/><RunApp>x</RunApp></L>",
+            "更新列表的编码无法识别：x-klingon"},
     };
     for (const auto& [list, description] : broken) {
         FakeView fresh;

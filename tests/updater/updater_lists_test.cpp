@@ -103,6 +103,13 @@ TEST(UpdateLists, AWrittenListReadsBackToTheSameEntries)
         {"<?xml version=\"1.0\" encoding=\"utf-16\"?><L><Url>u</Url><Files><F Name=\"a\xFF.txt\" Ver=\"1\"/>"
          "</Files><RunApp>x</RunApp></L>",
             {{"a\xFF.txt", "1"}}},
+        // Encodings the list is only read in, through iconv, and written back as UTF-8.
+        {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><L><Url>u</Url><Files><F Name=\"\x80\x9C.txt\" "
+         "Ver=\"1\"/></Files><RunApp>x</RunApp></L>",
+            {{"€œ.txt", "1"}}},
+        {"<?xml version=\"1.0\" encoding=\"big5\"?><L><Url>u</Url><Files><F Name=\"\xA4\xA4.txt\" Ver=\"1\"/>"
+         "</Files><RunApp>x</RunApp></L>",
+            {{"中.txt", "1"}}},
         // Real UTF-16, little-endian with its mark.
         {utf16le("<?xml version=\"1.0\" encoding=\"utf-16\"?><L><Url>u</Url><Files><F Name=\"caf\xC3\xA9.txt\" "
                  "Ver=\"1\"/></Files><RunApp>x</RunApp></L>"),
