@@ -83,12 +83,13 @@ void stacking(QPainter& p, bool front)
     p.drawPath(head);
 }
 
-// One window in its usual place: a white bar down the middle of the face.
+// Two windows side by side, neither above the other.
 void normal(QPainter& p)
 {
     buttonFace(p);
     p.setBrush(Qt::white);
-    p.drawRect(QRectF(0.44, 0.28, 0.12, 0.44));
+    p.drawRect(QRectF(0.12, 0.3, 0.34, 0.4));
+    p.drawRect(QRectF(0.54, 0.3, 0.34, 0.4));
 }
 
 // A blue disc with a white arrow pointing up.

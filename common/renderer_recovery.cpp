@@ -35,7 +35,10 @@ void RendererRecovery::onTerminated(QWebEnginePage::RenderProcessTerminationStat
         giveUp();
         break;
     case Stage::ShowingFallback:
-        // Even the local page cannot be shown: nothing more to try.
+        // The ended renderer may have been the one the local page was to load in (a failed
+        // reload is reported before its renderer's end): once more, then nothing more.
+        if (m_fallbackTries < 2)
+            showFallback();
         break;
     }
 }
@@ -57,7 +60,14 @@ void RendererRecovery::onLoadFinished(bool ok)
 void RendererRecovery::giveUp()
 {
     m_stage = Stage::ShowingFallback;
+    m_fallbackTries = 0;
     m_fallback = local_pages::urlForPath(
         QString::fromStdString(platform::joinPath(platform::programFolder(), "/html/loading.html")));
+    showFallback();
+}
+
+void RendererRecovery::showFallback()
+{
+    ++m_fallbackTries;
     QTimer::singleShot(0, this, [this] { m_page->load(m_fallback); });
 }

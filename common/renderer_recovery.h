@@ -19,8 +19,10 @@ private:
     void onTerminated(QWebEnginePage::RenderProcessTerminationStatus status);
     void onLoadFinished(bool ok);
     void giveUp();
+    void showFallback();
 
     QWebEnginePage* m_page;
     QUrl m_fallback;
+    int m_fallbackTries = 0;
     enum class Stage { Healthy, Reloading, ShowingFallback } m_stage = Stage::Healthy;
 };

@@ -45,10 +45,12 @@ TEST_F(TvWindow, FirstStartAppliesTheDefaultSkinAddsTheTrayIconAndOpensTheLiveTv
     // the whole window on it: centred, never past the top-left corner.
     const QRect available = window->screen()->availableGeometry();
     const QSize client = window->centralWidget()->size();
-    if (available.width() > 12045 / 15 + 40)
+    if (available.width() > 12045 / 15 + 40) {
         EXPECT_EQ(client.width(), 12045 / 15);
-    if (available.height() > 6735 / 15 + 80)
+    }
+    if (available.height() > 6735 / 15 + 80) {
         EXPECT_EQ(client.height(), 6735 / 15);
+    }
     EXPECT_TRUE(available.contains(window->frameGeometry())) << "the close box is on screen";
     const QPoint centred = available.center() - window->rect().center();
     EXPECT_EQ(window->pos(), QPoint(std::max(centred.x(), available.left()), std::max(centred.y(), available.top())));
@@ -99,6 +101,8 @@ TEST_F(TvWindow, PanesOverhangTheClientAreaOnEveryResizeAndTheToolbarFloatsOverT
     auto window = start();
     // Client 12045 x 6735 twips: Picture1 12245 x 6770, the pane 120 twips left of it and
     // 60 twips taller.
+    window->resize(12045 / 15, 6735 / 15 + window->menuBar()->height());
+    ASSERT_EQ(window->centralWidget()->size(), QSize(803, 449));
     EXPECT_EQ(window->Picture1->geometry(), QRect(0, 0, 816, 451));
     EXPECT_EQ(window->WebBrowser1->geometry(), QRect(-8, 0, 816, 455));
     window->resize(600, 400);
