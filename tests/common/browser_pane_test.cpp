@@ -362,10 +362,18 @@ TEST_F(Pane, AKilledRendererReloadsThePageOnceAndAFailingReloadShowsTheLocalLoad
     ASSERT_GT(killRenderer(), 0);
     ASSERT_GT(killRenderer(), 0) << "the reload's renderer";
     const QString loading = q(program.str() + "/html/loading.html");
-    EXPECT_TRUE(waitUntil([&] { return pane.LocationURL() == loading && pane.hasHtmlDocument(); }, 15000))
+    // What the page shows, as the renderer reports it.
+    QString shown;
+    const auto text = [&] {
+        page->toPlainText([&](const QString& plain) { shown = plain; });
+        waitUntil([] { return false; }, 100);
+        return shown;
+    };
+    EXPECT_TRUE(waitUntil([&] { return pane.LocationURL() == loading && text() == QStringLiteral("loading"); }, 15000))
         << pane.LocationURL().toStdString();
     // And it stays: no further reloads.
     waitUntil([] { return false; }, 1500);
     EXPECT_EQ(pane.LocationURL(), loading);
+    EXPECT_EQ(text(), QStringLiteral("loading"));
     platform::overrideProgramFolder({});
 }

@@ -72,7 +72,7 @@ protected:
         auto window = start(primaryUp);
         window->TimeAdControl_Timer();
         // The fetch waits off the window's thread; the run ends when its step has run.
-        EXPECT_TRUE(waitUntil([&] { return window->remoteFetch().pending() == 0; }));
+        EXPECT_TRUE(runPostedStepsUntil([&] { return window->remoteFetch().pending() == 0; }));
         return window;
     }
 
@@ -91,7 +91,7 @@ TEST_F(PortalAdvert, RunKeepsAGbkLocalCopyListsItsItemsAndSlidesTheCornerPopupUp
     auto window = start(true);
     EXPECT_TRUE(window->TimeAdControl->isActive());
     window->TimeAdControl_Timer();
-    ASSERT_TRUE(waitUntil([&] { return window->remoteFetch().pending() == 0; }));
+    ASSERT_TRUE(runPostedStepsUntil([&] { return window->remoteFetch().pending() == 0; }));
 
     EXPECT_FALSE(window->TimeAdControl->isActive());
     EXPECT_EQ(window->Label3Holder->text(), control);

@@ -21,6 +21,21 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000)
     return true;
 }
 
+// Delivers only the steps other threads post to the application (the ends of fetches) until
+// `done` holds: no timer ticks and no input meanwhile, so what a step started stays where
+// it started.
+inline bool runPostedStepsUntil(const std::function<bool()>& done, int timeoutMs = 10000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* os)
 {

@@ -154,7 +154,7 @@ TEST_F(TvMenus, CornerPopupIsFrmLeftRightAndStaysAfterTheMainWindowUntilItsClose
     server.site().write("tvsource/AD/desktop-rightad.html", "<html><body>corner ad</body></html>");
     auto window = start();
     window->TimeAdControl_Timer();
-    ASSERT_TRUE(waitUntil([&] { return window->remoteFetch().pending() == 0; }));
+    ASSERT_TRUE(runPostedStepsUntil([&] { return window->remoteFetch().pending() == 0; }));
     EXPECT_FALSE(window->TimeAdControl->isActive());
     EXPECT_EQ(program.read("bin/TovanTVAdControl.txt"), "on\r\noff\r\n4320\r\n3900\r\n6000\r\n5000\r\n");
     EXPECT_EQ(listItems(*window->List1), (std::vector<std::string> {"on", "off", "4320", "3900", "6000", "5000"}));
