@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,14 +18,14 @@ bool ready()
     return initialised;
 }
 
-// The lines of a small text file, each without its line end.
+// The lines of a small text file, each without its line end ("\n" or "\r\n").
 std::vector<std::string_view> linesOf(std::string_view text)
 {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
-        while (!line.empty() && line.back() == '\r')
+        if (line.ends_with('\r'))
             line.remove_suffix(1);
         lines.push_back(line);
         if (end == std::string_view::npos)
@@ -34,11 +35,29 @@ std::vector<std::string_view> linesOf(std::string_view text)
     return lines;
 }
 
-// Standard base64 that decodes to exactly `size` bytes.
+// Base64 as minisign writes it: the standard alphabet, padded to whole groups of four, with
+// nothing before or after it on its line. libsodium 1.0.18's decoder takes every byte from
+// 0x80 up for '/', so the alphabet is checked here first: a file that minisign refuses
+// ("base64 conversion failed") is refused, and no other bytes decode to the same signature.
+bool isBase64Text(std::string_view text)
+{
+    if (text.empty() || text.size() % 4 != 0)
+        return false;
+    std::size_t padding = 0;
+    while (padding < 2 && text[text.size() - 1 - padding] == '=')
+        ++padding;
+    text.remove_suffix(padding);
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
+    });
+}
+
+// Base64 that decodes to exactly `size` bytes (libsodium also refuses misplaced padding and
+// unused bits that are not zero).
 std::optional<std::vector<unsigned char>> decoded(std::string_view text, std::size_t size)
 {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
+    if (!isBase64Text(text))
+        return std::nullopt;
     std::vector<unsigned char> bytes(size + 1);
     std::size_t length = 0;
     const char* end = nullptr;
