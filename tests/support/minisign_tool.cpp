@@ -52,4 +52,16 @@ std::string sign(const std::string& bytes, const std::filesystem::path& secretKe
     return scratch.read("list.xml.minisig");
 }
 
+bool verifies(const std::string& message, const std::string& signatureFile, const std::string& publicKeyFile)
+{
+    TempFolder scratch;
+    scratch.write("list.xml", message);
+    scratch.write("list.xml.minisig", signatureFile);
+    scratch.write("key.pub", publicKeyFile);
+    ChildProcess tool(program(),
+        {"-V", "-q", "-p", (scratch / "key.pub").string(), "-m", (scratch / "list.xml").string(), "-x",
+            (scratch / "list.xml.minisig").string()});
+    return tool.wait() == 0;
+}
+
 } // namespace minisign_tool

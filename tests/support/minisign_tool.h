@@ -21,4 +21,8 @@ void makeKeyPair(const std::filesystem::path& folder, const std::string& name);
 // themselves instead of their hash, as older versions of the tool did. Empty on failure.
 std::string sign(const std::string& bytes, const std::filesystem::path& secretKey, bool legacy = false);
 
+// Whether the tool verifies `signatureFile` over `message` with the public key file
+// `publicKeyFile` (its text), as "minisign -V" does for anyone checking a list.
+bool verifies(const std::string& message, const std::string& signatureFile, const std::string& publicKeyFile);
+
 } // namespace minisign_tool
