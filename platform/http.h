@@ -79,9 +79,15 @@ struct HttpRequest
 struct HttpResponse
 {
     std::int32_t error = hresult::ok; // hresult::ok when a complete response arrived
-    long status = 0; // HTTP status, 0 when none arrived
-    std::vector<std::pair<std::string, std::string>> headers; // as received, of the final response
-    std::string headerText; // the final response's header block as received, status line included
+    // HTTP status, 0 when none arrived or the answer's first line was no HTTP status line
+    // (then the exchange failed as a download failure).
+    long status = 0;
+    // The final response's headers as libcurl read them (values trimmed, folded lines joined);
+    // not those of a 1xx answer, nor trailers.
+    std::vector<std::pair<std::string, std::string>> headers;
+    // The final response's status line as received, then its headers as "Name: value", each
+    // line ending in CR LF, and the empty line.
+    std::string headerText;
     std::string body;
     std::string errorText; // human-readable cause, for diagnostics
 

@@ -36,24 +36,76 @@ struct Exchange
     bool sinkRefused = false;
     bool bodyTooLong = false;
     bool bodyStarted = false;
+    bool badStatusLine = false;
+    bool atBlockStart = true; // the next header line is the first of a response's block
+    std::string statusLine; // the first line of the latest response, without its line end
 };
 
+// libcurl keeps the headers (curl_easy_header) and the status code, but not the status
+// line itself, whose reason text the callers read ("404 Not Found"). So only that line is
+// taken from here: the first line of each header block as libcurl reads it (a header that
+// merely begins with "HTTP/" is no status line); lines after the body are trailers.
 size_t onHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* exchange = static_cast<Exchange*>(user);
-    const std::string_view line(data, size * count);
-    const bool statusLine = line.starts_with("HTTP/");
-    if (statusLine) {
-        // A new response (after a 100 Continue or a redirect): its headers replace the old.
-        exchange->response->headers.clear();
-        exchange->response->headerText.clear();
-    }
-    exchange->response->headerText.append(line);
-    if (const size_t colon = line.find(':'); !statusLine && colon != std::string_view::npos) {
-        exchange->response->headers.emplace_back(
-            std::string(trimmed(line.substr(0, colon))), std::string(trimmed(line.substr(colon + 1))));
+    std::string_view line(data, size * count);
+    if (line.ends_with('\n'))
+        line.remove_suffix(1);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    if (exchange->bodyStarted)
+        return size * count;
+    if (line.empty()) {
+        exchange->atBlockStart = true;
+    } else if (exchange->atBlockStart) {
+        exchange->statusLine = line;
+        exchange->atBlockStart = false;
     }
     return size * count;
+}
+
+// Whether `line` states `status` the way HTTP does: "HTTP/1.1 404 Not Found". libcurl
+// takes a first line "HTTP/" followed by anything else for a 200 of HTTP/1.0.
+bool isStatusLine(std::string_view line, long status)
+{
+    std::string_view version; // the longest that fits
+    for (const std::string_view known : {"HTTP/1.0", "HTTP/1.1", "HTTP/2", "HTTP/2.0", "HTTP/3"})
+        if (line.starts_with(known))
+            version = known;
+    if (version.empty() || line.size() == version.size() || line[version.size()] != ' ')
+        return false;
+    line.remove_prefix(version.size());
+    while (line.starts_with(' '))
+        line.remove_prefix(1);
+    const std::string code = std::to_string(status);
+    return status >= 100 && status <= 999 && line.starts_with(code)
+        && (line.size() == code.size() || line[code.size()] < '0' || line[code.size()] > '9');
+}
+
+// Status and headers of the latest response, from libcurl; false when its status line is
+// none, which leaves the response without status and headers.
+bool takeHead(Exchange& exchange)
+{
+    HttpResponse& response = *exchange.response;
+    response.status = 0;
+    response.headers.clear();
+    response.headerText.clear();
+    long status = 0;
+    curl_easy_getinfo(exchange.easy, CURLINFO_RESPONSE_CODE, &status);
+    if (status == 0)
+        return true; // nothing arrived
+    if (!isStatusLine(exchange.statusLine, status))
+        return false;
+    response.status = status;
+    response.headerText = exchange.statusLine + "\r\n";
+    // Headers of the final response only: not those of a 1xx answer, a proxy or the trailers.
+    for (curl_header* header = nullptr;
+         (header = curl_easy_nextheader(exchange.easy, CURLH_HEADER, -1, header)) != nullptr;) {
+        response.headers.emplace_back(header->name, header->value);
+        response.headerText += std::string(header->name) + ": " + header->value + "\r\n";
+    }
+    response.headerText += "\r\n";
+    return true;
 }
 
 size_t onBody(char* data, size_t size, size_t count, void* user)
@@ -63,9 +115,10 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     if (!exchange->bodyStarted) {
         // The headers of the response that carries this body are complete now.
         exchange->bodyStarted = true;
-        long status = 0;
-        curl_easy_getinfo(exchange->easy, CURLINFO_RESPONSE_CODE, &status);
-        exchange->response->status = status;
+        if (!takeHead(*exchange)) {
+            exchange->badStatusLine = true;
+            return 0;
+        }
         if (exchange->request->onBodyStart)
             exchange->request->onBodyStart(*exchange->response);
     }
@@ -221,9 +274,8 @@ HttpResponse performHttp(const HttpRequest& request)
         curl_multi_poll(multi, nullptr, 0, 10, nullptr);
     }
 
-    long status = 0;
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-    response.status = status;
+    if (!exchange.badStatusLine && !takeHead(exchange))
+        exchange.badStatusLine = true;
     if (cancelled) {
         response.error = hresult::aborted;
         response.errorText = "aborted";
@@ -232,6 +284,11 @@ HttpResponse performHttp(const HttpRequest& request)
         response.errorText = "the body is longer than any this client keeps";
         response.body.clear();
         response.body.shrink_to_fit();
+    } else if (exchange.badStatusLine) {
+        // Whatever followed, it was no HTTP response.
+        response.error = hresult::downloadFailure;
+        response.errorText = "the answer's first line is no HTTP status line";
+        response.body.clear();
     } else if (exchange.sinkRefused) {
         response.error = hresult::aborted;
         response.errorText = "the receiver refused the body";

@@ -1,4 +1,5 @@
 #include "http.h"
+#include "raw_http_server.h"
 #include "sim_server.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,67 @@ TEST(Http, GetAndHeadAgainstARealServer)
     EXPECT_EQ(missing.error, hresult::ok);
     EXPECT_EQ(missing.status, 404);
     EXPECT_NE(missing.body.find("Not Found"), std::string::npos);
+}
+
+TEST(Http, StatusAndHeadersAreTheOnesLibcurlRead)
+{
+    const struct
+    {
+        std::string what;
+        std::string method;
+        std::string answer; // exactly as the server sends it
+        std::int32_t error;
+        long status;
+        std::string headerText; // as the callers read it
+        std::string body;
+    } cases[] = {
+        {"a header that begins with HTTP/", "GET",
+            "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nHTTP/2: 404 Not Found\r\n\r\nok", hresult::ok, 200,
+            "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nHTTP/2: 404 Not Found\r\n\r\n", "ok"},
+        {"a first line that is no status line", "GET", "HTTP/garbage\r\nContent-Length: 2\r\n\r\nok",
+            hresult::downloadFailure, 0, "", ""},
+        {"no status line, to a HEAD", "HEAD", "HTTP/x 200 OK\r\nContent-Length: 5\r\n\r\n", hresult::downloadFailure, 0,
+            "", ""},
+        {"the final answer after a 100 Continue", "GET",
+            "HTTP/1.1 100 Continue\r\nX-Early: 1\r\n\r\nHTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno",
+            hresult::ok, 404, "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\n", "no"},
+        {"HTTP/1.0, folded header, no reason", "GET", "HTTP/1.0 200\r\nX-Long: a\r\n  b\r\nContent-Length: 2\r\n\r\nok",
+            hresult::ok, 200, "HTTP/1.0 200\r\nX-Long: a b\r\nContent-Length: 2\r\n\r\n", "ok"},
+        {"trailers are no headers", "GET",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\nX-Late: HTTP/1.1 404 Not "
+            "Found\r\n\r\n",
+            hresult::ok, 200, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "ok"},
+    };
+    for (const auto& c : cases) {
+        RawHttpServer server([&](const std::string&, const std::string&) { return RawHttpServer::Answer {c.answer}; });
+        HttpRequest request;
+        request.method = c.method;
+        request.url = server.url("/x");
+        // Kept in the response, and handed to a sink as it arrives: the same verdict.
+        for (const bool sink : {false, true}) {
+            std::string streamed;
+            HttpResponse head;
+            if (sink) {
+                request.onBody = [&](std::string_view chunk) {
+                    streamed += chunk;
+                    return true;
+                };
+                request.onBodyStart = [&](const HttpResponse& started) { head = started; };
+            }
+            const HttpResponse response = performHttp(request);
+            const std::string label = c.what + (sink ? ", streamed" : "");
+            EXPECT_EQ(response.error, c.error) << label;
+            EXPECT_EQ(response.status, c.status) << label;
+            EXPECT_EQ(response.headerText, c.headerText) << label;
+            EXPECT_EQ(sink ? streamed : response.body, c.body) << label;
+            // The length is the answer's own, never lost to a header that follows it.
+            const bool announced = c.headerText.find("Content-Length: 2") != std::string::npos;
+            EXPECT_EQ(response.contentLength(), announced ? std::optional<long long>(2) : std::nullopt) << label;
+            if (sink && !c.body.empty()) {
+                EXPECT_EQ(head.headerText, c.headerText) << label << ": the body's own head, before it";
+            }
+        }
+    }
 }
 
 TEST(Http, FailuresMapToTheCodesCallersLookFor)
