@@ -1,11 +1,10 @@
 #include "UpdaterSession.h"
 
 #include "file_errors.h"
+#include "list_adoption.h"
 #include "message_box.h"
-#include "modXml.h"
 #include "partial_downloads.h"
 #include "update_figures.h"
-#include "update_list.h"
 #include "updater_texts.h"
 
 #include <algorithm>
@@ -152,54 +151,19 @@ std::string UpdaterSession::ReplaceFiles(std::vector<std::string>& failed)
     return writeLocalList(failed);
 }
 
-namespace {
-
-// Whether two lists name the same base address, files and program.
-bool sameLists(const modXml::XmlDocument& a, const modXml::XmlDocument& b)
-{
-    std::string urlA;
-    std::string urlB;
-    modXml::selectText(a.document, "//Url", urlA);
-    modXml::selectText(b.document, "//Url", urlB);
-    return urlA == urlB && update_list::readFiles(a.document) == update_list::readFiles(b.document)
-        && update_list::readRunApp(a.document) == update_list::readRunApp(b.document);
-}
-
-} // namespace
-
 std::string UpdaterSession::writeLocalList(const std::vector<std::string>& failed)
 {
     const platform::ContainedFolder& folder = m_engine.folder();
     std::string serverBytes;
     if (const int error = folder.readFile(m_members.strServerListFile, folder.defaultMaxBytes, serverBytes))
         return file_errors::readError(m_members.strServerListFile, error);
-    modXml::XmlDocument server;
-    modXml::ParseXml(std::string_view(serverBytes), server);
-    if (auto problem = update_list::serverListProblem(server))
-        return *problem;
-    // The server's list describes exactly what is installed now, unless some files failed:
-    // those keep their old entries, so the next run offers them again.
-    std::string adopted = serverBytes;
-    try {
-        if (!failed.empty()) {
-            modXml::XmlDocument local;
-            modXml::LoadXml(folderPath(m_members.strLocalListFile), local);
-            if (!local.readFailure.empty())
-                return local.readFailure;
-            update_list::keepOldEntriesFor(server, local.document, failed);
-            adopted = modXml::SaveXml(server);
-        }
-        // Only a list that reads back as meant becomes the local one; else the old one stays.
-        modXml::XmlDocument readBack;
-        modXml::ParseXml(adopted, readBack);
-        if (auto problem = update_list::serverListProblem(readBack))
-            return *problem;
-        if (!sameLists(readBack, server))
-            return texts::localListUnfaithful;
-    } catch (const update_list::ListError& error) {
-        return error.what();
-    }
-    if (const int error = folder.writeReplacing(m_members.strLocalListFile, adopted))
+    std::string localBytes;
+    if (const int error = folder.readFile(m_members.strLocalListFile, folder.defaultMaxBytes, localBytes))
+        return file_errors::readError(m_members.strLocalListFile, error);
+    const list_adoption::Adoption adoption = list_adoption::adoptedList(serverBytes, localBytes, failed);
+    if (!adoption.problem.empty())
+        return adoption.problem;
+    if (const int error = folder.writeReplacing(m_members.strLocalListFile, adoption.list))
         return file_errors::writeError(m_members.strLocalListFile, error);
     removeServerList();
     return {};

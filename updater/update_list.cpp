@@ -142,6 +142,46 @@ void keepOldEntriesFor(
     }
 }
 
+bool keepInstalledFigures(modXml::XmlDocument& serverList, const pugi::xml_document& localList)
+{
+    const pugi::xml_node localFiles = localList.select_node("//Files").node();
+    if (!localFiles)
+        return false;
+    std::unordered_map<std::string_view, pugi::xml_node> firstLocal;
+    for (const pugi::xml_node child : localFiles.children())
+        if (child.type() == pugi::node_element)
+            firstLocal.emplace(child.attribute("Name").value(), child);
+    bool changed = false;
+    for (pugi::xml_node child : filesElement(serverList.document).children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const auto found = firstLocal.find(child.attribute("Name").value());
+        if (found == firstLocal.end()
+            || std::string_view(found->second.attribute("Ver").value()) != child.attribute("Ver").value())
+            continue;
+        for (const char* figure : {"Size", "Sha256"}) {
+            const pugi::xml_attribute installed = found->second.attribute(figure);
+            pugi::xml_attribute offered = child.attribute(figure);
+            if (!installed && !offered)
+                continue;
+            // The same figure however written ("007", upper-case digits) needs no change.
+            if (installed && offered
+                && (figure == std::string_view("Size")
+                        ? decimal(installed.value()) == decimal(offered.value())
+                        : file_digest::parseHex(installed.value()) == file_digest::parseHex(offered.value())))
+                continue;
+            changed = true;
+            if (!installed)
+                child.remove_attribute(offered);
+            else if (!offered)
+                child.append_attribute(figure).set_value(installed.value());
+            else
+                offered.set_value(installed.value());
+        }
+    }
+    return changed;
+}
+
 std::optional<std::string> serverListProblem(const modXml::XmlDocument& list)
 {
     if (!list.parsed())

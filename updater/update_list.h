@@ -58,6 +58,12 @@ void keepEntriesToUpdate(const std::vector<FileEntry>& local, std::vector<FileEn
 void keepOldEntriesFor(
     modXml::XmlDocument& serverList, const pugi::xml_document& localList, const std::vector<std::string>& failed);
 
+// An entry of the server's list whose file was not fetched, because the first local entry
+// of its name has the same Ver, takes that local entry's Size and Sha256 (or goes without
+// them, as it does): the installed file is the one the local list described, whatever the
+// server now says of its bytes. True when an entry changed.
+bool keepInstalledFigures(modXml::XmlDocument& serverList, const pugi::xml_document& localList);
+
 // What makes a server's list unusable, as the description shown to the user; nothing when
 // it can be used and, once installed, read again as the local list: it parses whole, in an
 // encoding we read faithfully, and holds a Url, a Files whose children all carry Name and

@@ -6,10 +6,12 @@
 #include "list_signature.h"
 #include "minisign_tool.h"
 #include "raw_http_server.h"
+#include "update_list.h"
 #include "updater_fixture.h"
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -130,6 +132,63 @@ TEST(ListSignature, OnlyTheKeysOwnSignatureOfTheExactBytesVerifies)
     EXPECT_FALSE(list_signature::parsePublicKey("untrusted comment: x\nRWQIkbFLc9zlXUcd7vt676vjlqUb\n"));
 }
 
+TEST(ListSignature, TextThatIsNoBase64IsRefusedAsTheToolRefusesIt)
+{
+    if (minisign_tool::program().empty())
+        GTEST_SKIP() << "install the package minisign";
+    // A signature the tool made of this list with the test key; both of its base64 lines,
+    // and the key's, hold a '/'.
+    const std::string list = "<UpdateList Serial=\"1\"/>\n";
+    const std::string signature
+        = fileText(std::filesystem::path(TEST_SOURCE_DIR) / "tests/fuzz/corpus/list_signature/hashed.minisig");
+    const std::string keyFile = fileText(minisign_tool::testPublicKey());
+    // The text with line `line` (0-based) changed by `change`.
+    const auto onLine = [](std::string text, int line, const std::function<void(std::string&)>& change) {
+        std::size_t start = 0;
+        for (int i = 0; i < line; ++i)
+            start = text.find('\n', start) + 1;
+        std::string part = text.substr(start, text.find('\n', start) - start);
+        const std::size_t length = part.size();
+        change(part);
+        return text.replace(start, length, part);
+    };
+    const auto slashAs = [](char byte) { return [byte](std::string& line) { line[line.find('/')] = byte; }; };
+    const auto append = [](const char* tail) { return [tail](std::string& line) { line += tail; }; };
+    std::string crlf;
+    for (const char c : signature)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const struct
+    {
+        std::string what;
+        std::string signature;
+        std::string keyFile;
+        bool verifies;
+    } cases[] = {
+        {"as the tool made them", signature, keyFile, true},
+        {"CR LF line ends", crlf, keyFile, true},
+        {"a '/' of the signature with bit 7 set", onLine(signature, 1, slashAs('\xAF')), keyFile, false},
+        {"a '/' of the global signature with bit 7 set", onLine(signature, 3, slashAs('\xAF')), keyFile, false},
+        {"a '/' of the global signature as 0xFF", onLine(signature, 3, slashAs('\xFF')), keyFile, false},
+        {"a '/' of the key with bit 7 set", signature, onLine(keyFile, 1, slashAs('\xAF')), false},
+        {"a blank after the signature", onLine(signature, 1, append(" ")), keyFile, false},
+        {"a tab after the global signature", onLine(signature, 3, append("\t")), keyFile, false},
+        {"a blank after the key", signature, onLine(keyFile, 1, append(" ")), false},
+        {"a second CR", onLine(crlf, 1, append("\r")), keyFile, false},
+    };
+    for (const auto& c : cases) {
+        const auto key = list_signature::parsePublicKey(c.keyFile);
+        const bool ours = key && list_signature::verify(*key, list, c.signature) == list_signature::Verdict::Valid;
+        EXPECT_EQ(ours, c.verifies) << c.what;
+        EXPECT_EQ(minisign_tool::verifies(list, c.signature, c.keyFile), c.verifies) << c.what << ", by the tool";
+        if (!c.verifies && c.keyFile == keyFile) {
+            EXPECT_EQ(list_signature::verify(*key, list, c.signature), list_signature::Verdict::Malformed) << c.what;
+        }
+        if (c.keyFile != keyFile) {
+            EXPECT_FALSE(key) << c.what << ": no key";
+        }
+    }
+}
+
 TEST_F(Signing, ASignedListWithDigestsInstallsAndItsSerialIsKept)
 {
     installKey();
@@ -158,6 +217,56 @@ TEST_F(Signing, ASignedListWithDigestsInstallsAndItsSerialIsKept)
     EXPECT_EQ(next.status, "更新列表被拒绝：更新列表比已安装的列表旧（Serial 6 低于 7）");
     EXPECT_EQ(folder.read("a.dat"), files[0].bytes);
     EXPECT_EQ(folder.read("UpdList.xml"), list);
+}
+
+TEST_F(Signing, TheAdoptedListDescribesTheFilesAsInstalled)
+{
+    installKey();
+    const Served installedA {"a.dat", "1", "old a"};
+    const Served newB {"b.dat", "2", "new b"};
+    const struct
+    {
+        std::string what;
+        std::string local;
+        Served offeredA; // same Ver: not fetched
+    } cases[] = {
+        {"other bytes under the same Ver", digestList(base(), {installedA, {"b.dat", "1", "old b"}}),
+            {"a.dat", "1", "other a, same Ver"}},
+        {"a local entry without figures", listXml(base(), {{"a.dat", "1"}, {"b.dat", "1"}}),
+            {"a.dat", "1", "other a, same Ver"}},
+        {"the same bytes", digestList(base(), {installedA, {"b.dat", "1", "old b"}}), installedA},
+    };
+    for (const auto& c : cases) {
+        folder.write("UpdList.xml", c.local);
+        folder.write("a.dat", installedA.bytes);
+        serveFiles({c.offeredA, newB});
+        const std::string list = digestList(base(), {c.offeredA, newB}, "3");
+        serveList(list);
+        FakeView fresh;
+        auto session = start(fresh);
+        ASSERT_EQ(fresh.rows.size(), 1u) << c.what << ": " << fresh.status;
+        session->cmdUpdate_Click();
+        EXPECT_EQ(fresh.status, "更新完成！") << c.what;
+        EXPECT_EQ(folder.read("a.dat"), installedA.bytes) << c.what;
+        EXPECT_EQ(folder.read("b.dat"), newB.bytes) << c.what;
+
+        // Each entry of the kept list is what the local list or the download made it.
+        modXml::XmlDocument local;
+        modXml::XmlDocument adopted;
+        modXml::ParseXml(c.local, local);
+        modXml::ParseXml(folder.read("UpdList.xml"), adopted);
+        const auto was = update_list::readFiles(local.document);
+        const auto now = update_list::readFiles(adopted.document);
+        ASSERT_EQ(now.size(), 2u) << c.what;
+        EXPECT_EQ(now[0], was[0]) << c.what;
+        EXPECT_EQ(now[1].sha256, file_digest::sha256(newB.bytes)) << c.what;
+        EXPECT_EQ(now[1].ver, "2") << c.what;
+        std::uint64_t serial = 0;
+        EXPECT_TRUE(update_list::readSerial(adopted.document, serial) && serial == 3) << c.what;
+        if (c.offeredA.bytes == installedA.bytes && c.local.find("Sha256") != std::string::npos) {
+            EXPECT_EQ(folder.read("UpdList.xml"), list) << c.what << ": kept byte for byte";
+        }
+    }
 }
 
 TEST_F(Signing, ListsTheKeyDoesNotVouchForChangeNothing)
@@ -331,6 +440,48 @@ TEST_F(Signing, AServerThatIgnoresRangesSendsTheWholeFile)
     session->cmdUpdate_Click();
     EXPECT_EQ(view.status, "更新完成！");
     EXPECT_EQ(folder.read("r.dat"), body);
+}
+
+TEST_F(Signing, StatusAndLengthsAreTheOnesTheServerSent)
+{
+    const struct
+    {
+        std::string what;
+        std::string listStatusLine;
+        std::string fileHeaders; // after the status line of a.dat's answers
+        std::vector<std::string> messages;
+        std::string sizeText; // of a.dat's row; "" for no row
+    } cases[] = {
+        {"a header line that begins with HTTP/", "HTTP/1.1 200 OK",
+            "Content-Length: 1536\r\nHTTP/1.1 200: no status line\r\n", {}, "2KB"},
+        {"a list answered with HTTP/ and garbage", "HTTP/garbage", "Content-Length: 1536\r\n",
+            // The HEAD and the GET of the list each break off as no HTTP answer.
+            {"网络连接错误，请检查网络连接是否正常!.", "网络连接错误，请检查网络连接是否正常!.", "获取更新信息错误!"},
+            ""},
+    };
+    for (const auto& c : cases) {
+        std::string rawBase;
+        RawHttpServer raw([&](const std::string& method, const std::string& path) -> RawHttpServer::Answer {
+            const bool head = method == "HEAD";
+            if (path == "/UpdList.xml") {
+                const std::string list = listXml(rawBase, {{"a.dat", "2"}});
+                return {c.listStatusLine + "\r\nContent-Length: " + std::to_string(list.size()) + "\r\n\r\n"
+                    + (head ? "" : list)};
+            }
+            return {"HTTP/1.1 200 OK\r\n" + c.fileHeaders + "\r\n" + (head ? "" : std::string(1536, 'a'))};
+        });
+        rawBase = raw.url("/");
+        folder.write("UpdList.xml", listXml(rawBase, {{"a.dat", "1"}}));
+        messages.clear();
+        FakeView fresh;
+        start(fresh);
+        EXPECT_EQ(messages, c.messages) << c.what;
+        ASSERT_EQ(fresh.rows.size(), c.sizeText.empty() ? 0u : 1u) << c.what << ": " << fresh.status;
+        if (!c.sizeText.empty()) {
+            EXPECT_EQ(fresh.rows[0][2], c.sizeText) << c.what;
+            EXPECT_EQ(fresh.rows[0][4], "1536") << c.what;
+        }
+    }
 }
 
 TEST(BackgroundSha256, DigestsMadeOnTheirOwnThreadAreTheDirectOnes)

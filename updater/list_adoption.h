@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The local list kept after an update. It describes the files as installed: the server's
+// list, except that a file left alone because its Ver did not change keeps the Size and
+// Sha256 the local list gave it (the server may describe other bytes under the same Ver),
+// and a file named in `failed` keeps its old entry, or none when it is new, so that the next
+// run offers it again. Given the exact bytes of both lists. The server's bytes come back
+// unchanged when no entry had to change.
+namespace list_adoption {
+
+struct Adoption
+{
+    std::string list; // the bytes to keep as the local list
+    // Why there are none, as the status shows it: the server's list is no usable list, or the
+    // result would not read back as meant (the old list then stays). Empty when there are.
+    std::string problem;
+};
+
+Adoption adoptedList(std::string_view serverList, std::string_view localList, const std::vector<std::string>& failed);
+
+} // namespace list_adoption
