@@ -2,12 +2,14 @@
 
 #include "server_defaults.h"
 
+#include <curl/curl.h>
+
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <netinet/in.h>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace {
@@ -44,21 +46,9 @@ const char* serverRoleVariable(ServerRole role)
 
 namespace {
 
-bool isPort(std::string_view port)
-{
-    if (port.empty() || port.size() > 5)
-        return false;
-    long number = 0;
-    for (char c : port) {
-        if (c < '0' || c > '9')
-            return false;
-        number = number * 10 + (c - '0');
-    }
-    return number >= 1 && number <= 65535;
-}
-
 // A host name: labels of letters, digits and dashes, none empty and none beginning or
-// ending with a dash, joined by dots; one dot may end the name.
+// ending with a dash, joined by dots; one dot may end the name. Written out because curl
+// takes any bytes but a few for a name (".a", "a..b", "a_b").
 bool isHostName(std::string_view host)
 {
     if (host.ends_with('.'))
@@ -79,38 +69,53 @@ bool isHostName(std::string_view host)
     return true;
 }
 
-bool isIpv6Address(std::string_view text)
+struct UrlParts
 {
-    if (text.empty() || text.size() > 45)
-        return false;
-    for (char c : text)
-        if (!std::isxdigit(static_cast<unsigned char>(c)) && c != ':' && c != '.')
-            return false;
-    in6_addr address {};
-    return ::inet_pton(AF_INET6, std::string(text).c_str(), &address) == 1;
+    std::string host; // "[::1]" for an IPv6 address
+    long port = -1; // -1 when none is given
+};
+
+// curl's own reading of "http://" + value + "/", as the address will be read.
+std::optional<UrlParts> curlParts(std::string_view value)
+{
+    const std::unique_ptr<CURLU, void (*)(CURLU*)> url(curl_url(), curl_url_cleanup);
+    const std::string address = "http://" + std::string(value) + "/";
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, address.c_str(), 0) != CURLUE_OK)
+        return std::nullopt;
+    UrlParts parts;
+    char* text = nullptr;
+    if (curl_url_get(url.get(), CURLUPART_HOST, &text, 0) != CURLUE_OK)
+        return std::nullopt;
+    parts.host = text;
+    curl_free(text);
+    if (curl_url_get(url.get(), CURLUPART_PORT, &text, 0) == CURLUE_OK) {
+        parts.port = std::strtol(text, nullptr, 10);
+        curl_free(text);
+    }
+    return parts;
 }
 
 } // namespace
 
 bool isValidServerHost(std::string_view value)
 {
-    std::string_view port;
-    bool hostOk = false;
-    if (value.starts_with('[')) {
-        const std::size_t close = value.find(']');
-        if (close == std::string_view::npos)
+    // curl takes what a host and port cannot hold ("user@", a path, "?", "#") for other
+    // parts of the address, and decodes "%41" in a host: only these characters go to it.
+    for (const char c : value)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ':' && c != '[' && c != ']')
             return false;
-        hostOk = isIpv6Address(value.substr(1, close - 1));
-        const std::string_view rest = value.substr(close + 1);
-        if (!rest.empty() && (rest.front() != ':' || !isPort(port = rest.substr(1))))
-            return false;
-    } else {
-        const std::size_t colon = value.find(':');
-        hostOk = isHostName(value.substr(0, colon));
-        if (colon != std::string_view::npos && !isPort(port = value.substr(colon + 1)))
-            return false;
-    }
-    return hostOk;
+    // curl takes "host:" for no port and leading zeros of any number; the port written
+    // here has one to five digits.
+    const std::size_t colon = value.rfind(':');
+    if (colon != std::string_view::npos && value.find(']', colon) == std::string_view::npos
+        && (colon + 1 == value.size() || value.size() - colon - 1 > 5))
+        return false;
+    // curl splits host and port, checks the port's range and an IPv6 address.
+    const auto parts = curlParts(value);
+    if (!parts || parts->port == 0)
+        return false;
+    // The name as written: curl reads "0070" as the address 0.0.0.70.
+    return value.starts_with('[') ? parts->host.starts_with('[') : isHostName(value.substr(0, value.find(':')));
 }
 
 std::string serverHost(ServerRole role)
