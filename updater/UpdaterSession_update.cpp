@@ -157,8 +157,11 @@ std::string UpdaterSession::writeLocalList(const std::vector<std::string>& faile
     std::string serverBytes;
     if (const int error = folder.readFile(m_members.strServerListFile, folder.defaultMaxBytes, serverBytes))
         return file_errors::readError(m_members.strServerListFile, error);
+    // The local list is needed for the files that failed; a link or other non-file in its
+    // place is only replaced when none did.
     std::string localBytes;
-    if (const int error = folder.readFile(m_members.strLocalListFile, folder.defaultMaxBytes, localBytes))
+    if (const int error = folder.readFile(m_members.strLocalListFile, folder.defaultMaxBytes, localBytes);
+        error && !failed.empty())
         return file_errors::readError(m_members.strLocalListFile, error);
     const list_adoption::Adoption adoption = list_adoption::adoptedList(serverBytes, localBytes, failed);
     if (!adoption.problem.empty())
