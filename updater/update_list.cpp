@@ -171,12 +171,11 @@ bool keepInstalledFigures(modXml::XmlDocument& serverList, const pugi::xml_docum
                         : file_digest::parseHex(installed.value()) == file_digest::parseHex(offered.value())))
                 continue;
             changed = true;
-            if (!installed)
-                child.remove_attribute(offered);
-            else if (!offered)
+            // Every copy goes: a second attribute of the name would be read next.
+            while (const pugi::xml_attribute copy = child.attribute(figure))
+                child.remove_attribute(copy);
+            if (installed)
                 child.append_attribute(figure).set_value(installed.value());
-            else
-                offered.set_value(installed.value());
         }
     }
     return changed;
