@@ -11,7 +11,7 @@ packages=(
     qt6-translations-l10n
     xvfb xauth xdotool x11-utils x11-apps openbox trayer fonts-wqy-microhei fonts-dejavu-core
     libxcb1-dev libx11-dev libxext-dev libxfixes-dev
-    curl procps
+    curl procps ffmpeg
     libsodium-dev libssl-dev minisign
     clang-14 libclang-rt-14-dev
 )

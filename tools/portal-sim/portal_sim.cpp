@@ -34,6 +34,8 @@ std::string contentTypeFor(const fs::path& file)
         return "image/png";
     if (ext == ".jpg" || ext == ".jpeg")
         return "image/jpeg";
+    if (ext == ".webm")
+        return "video/webm";
     return "application/octet-stream";
 }
 
