@@ -58,9 +58,9 @@ nav a.here {{ color: #fff; border-bottom: 2px solid {accent}; }}
 main {{ display: flex; gap: 10px; padding: 10px 10px 10px 18px; height: calc(100% - 96px); box-sizing: border-box; }}
 #player {{ flex: 1; position: relative; background: radial-gradient(circle at 50% 45%, #26324d, #05070c 75%);
            border: 1px solid #2c3650; display: flex; align-items: center; justify-content: center; }}
-#player .play {{ width: 0; height: 0; border-style: solid; border-width: 26px 0 26px 44px;
-                 border-color: transparent transparent transparent {accent}; opacity: .9; }}
+#player video {{ position: absolute; left: 0; top: 0; width: 100%; height: 100%; object-fit: contain; }}
 #player .status {{ position: absolute; left: 0; right: 0; bottom: 10px; text-align: center; color: #9fb0cc; }}
+#player.playing .status {{ display: none; }}
 #list {{ width: 220px; background: #161e2e; border: 1px solid #2c3650; overflow: hidden; }}
 #list h2 {{ margin: 0; padding: 7px 10px; font-size: 14px; font-weight: normal; background: {accent}; color: #fff; }}
 #list ol {{ list-style: none; margin: 0; padding: 4px 0; }}
@@ -72,13 +72,51 @@ main {{ display: flex; gap: 10px; padding: 10px 10px 10px 18px; height: calc(100
 <header><h1>{title}</h1><span>{source}</span></header>
 <nav>{nav}</nav>
 <main>
-<div id="player"><div class="play"></div><div class="status">{title}：正在连接节目信号……</div></div>
+<div id="player"><video controls autoplay data-role="tvSite" data-src="{stream}" data-live></video>
+<div class="status">{title}：正在连接节目信号……</div></div>
 <div id="list"><h2>今日节目单</h2><ol>
 {items}
 </ol></div>
 </main>
+<script>{script}</script>
 </body>
 </html>
+"""
+
+# The channel's player: the shell names its servers in window.portalServers; the channel is
+# a loop on the TV site server that the page joins where the clock stands, as if it were live.
+SCRIPT = """
+(function () {
+    var box = document.getElementById('player');
+    var video = box.querySelector('video');
+    var status = box.querySelector('.status');
+    var host = (window.portalServers || {}).tvSite;
+    if (!host) {
+        status.textContent = '未找到节目服务器';
+        return;
+    }
+    video.loop = true;
+    video.addEventListener('loadedmetadata', function () {
+        if (isFinite(video.duration) && video.duration > 0)
+            video.currentTime = (Date.now() / 1000) % video.duration;
+    }, { once: true });
+    video.addEventListener('playing', function () { box.className = 'playing'; });
+    video.addEventListener('error', function () {
+        box.className = '';
+        status.textContent = '节目信号中断，请稍后再试';
+    });
+    video.addEventListener('dblclick', function (event) {
+        event.preventDefault();
+        if (document.fullscreenElement)
+            document.exitFullscreen();
+        else
+            video.requestFullscreen();
+    });
+    video.src = 'http://' + host + video.dataset.src;
+    var playing = video.play();
+    if (playing)
+        playing.catch(function () { });
+})();
 """
 
 
@@ -87,7 +125,9 @@ def page(index):
     nav = "".join('<a href="{0}.ocx"{1}>{2}</a>'.format(other, ' class="here"' if other == name else "", caption)
                   for other, caption, *_ in CHANNELS)
     items = "\n".join("<li><b>{0}</b>{1}</li>".format(time, show) for time, show in programmes)
-    return PAGE.format(title=title, accent=accent, source=source, nav=nav, items=items)
+    # Neighbouring channels carry different streams, so a switch changes the picture.
+    stream = "/tvsource/live/channel{0}.webm".format(1 + index % 2)
+    return PAGE.format(title=title, accent=accent, source=source, nav=nav, items=items, stream=stream, script=SCRIPT)
 
 
 def main(folder):
