@@ -1,7 +1,9 @@
 #include "BrowserPane.h"
 
 #include "local_pages.h"
+#include "page_servers.h"
 #include "pane_context_menu.h"
+#include "pane_playback.h"
 #include "pane_script.h"
 #include "program_start.h"
 #include "renderer_recovery.h"
@@ -131,6 +133,15 @@ BrowserPane::BrowserPane(QWidget* parent)
     bridge.setWorldId(QWebEngineScript::ApplicationWorld);
     bridge.setRunsOnSubFrames(true);
     m_page->scripts().insert(bridge);
+    // In the page's own world: its player looks up where its video comes from.
+    QWebEngineScript servers;
+    servers.setName(QStringLiteral("page-servers"));
+    servers.setSourceCode(QString::fromStdString(page_servers::script()));
+    servers.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    servers.setWorldId(QWebEngineScript::MainWorld);
+    servers.setRunsOnSubFrames(true);
+    m_page->scripts().insert(servers);
+    new PanePlayback(this, m_view, m_page);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);
 

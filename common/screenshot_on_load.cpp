@@ -40,6 +40,11 @@ void saveScreenshotWhenLoaded(QWidget& window, BrowserPane& pane, const char* va
     const QString path = qEnvironmentVariable(variable);
     if (path.isEmpty())
         return;
+    // VARIABLE_DELAY_MS waits longer, for a picture of what a page does after it loaded
+    // (the demo's playing video).
+    bool delayGiven = false;
+    const int delay = qEnvironmentVariableIntValue((QByteArray(variable) + "_DELAY_MS").constData(), &delayGiven);
+    const int settleMs = delayGiven && delay > 0 ? delay : kSettleMs;
     auto taken = std::make_shared<bool>(false);
     auto take = [&window, path, taken] {
         if (*taken)
@@ -49,14 +54,14 @@ void saveScreenshotWhenLoaded(QWidget& window, BrowserPane& pane, const char* va
     };
     const QByteArray line(completeLine);
     QObject::connect(&pane, &BrowserPane::DocumentComplete, &window,
-        [&window, &pane, take, line](BrowserPane::BrowserObject browser, const QString&) {
+        [&window, &pane, take, line, settleMs](BrowserPane::BrowserObject browser, const QString&) {
             if (browser != pane.Application())
                 return;
             // Told at once, so that a caller can time the start-up.
             std::printf("%s\n", line.constData());
             std::fflush(stdout);
-            QTimer::singleShot(kSettleMs, &window, take);
+            QTimer::singleShot(settleMs, &window, take);
         });
     // A page that never completes still gives a picture of what the user would see.
-    QTimer::singleShot(kGiveUpMs, &window, take);
+    QTimer::singleShot(kGiveUpMs + settleMs, &window, take);
 }

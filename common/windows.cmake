@@ -18,6 +18,8 @@ target_sources(common_windows PRIVATE
     BrowserPane.cpp BrowserPane.h pane_context_menu.cpp pane_context_menu.h
     renderer_recovery.cpp renderer_recovery.h
     local_pages.cpp local_pages.h
+    pane_playback.cpp pane_playback.h
+    full_screen_view.cpp full_screen_view.h
     pane_script.h)
 target_sources(common_windows PRIVATE
     FindUpdate.cpp FindUpdate.h drawn_images.cpp drawn_images.h)
