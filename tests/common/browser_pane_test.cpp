@@ -2,6 +2,7 @@
 #include "pane_test_util.h"
 #include "program_folder.h"
 #include "recording_browser.h"
+#include "server_roles.h"
 #include "sim_server.h"
 #include "temp_folder.h"
 
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -376,4 +378,35 @@ TEST_F(Pane, AKilledRendererReloadsThePageOnceAndAFailingReloadShowsTheLocalLoad
     EXPECT_EQ(pane.LocationURL(), loading);
     EXPECT_EQ(text(), QStringLiteral("loading"));
     platform::overrideProgramFolder({});
+}
+
+TEST_F(Pane, PagesPlayWithoutAClickFindTheServersRolesAndStopWhileTheirPaneIsHidden)
+{
+    // The film comes from the film mirror server the environment names, not the page's own.
+    SimServer mirror;
+    std::filesystem::copy_file(std::filesystem::path(TEST_PORTAL_SIM).parent_path() / "site/media/films/film3.webm",
+        mirror.site() / "film.webm");
+    sim.site().write("film.html",
+        "<html><body><video id='v'></video><script>"
+        "v.src = 'http://' + portalServers.filmMirror + '/film.webm'; v.play();</script></body></html>");
+    ::setenv("FILM_MIRROR_SERVER", mirror.host().c_str(), 1);
+    QWidget panel;
+    panel.resize(400, 300);
+    BrowserPane player(&panel);
+    ::unsetenv("FILM_MIRROR_SERVER");
+    panel.show();
+    player.Navigate(q(sim.url("/film.html")));
+    const auto time = [&] { return evaluate(player, QStringLiteral("v.currentTime")).toDouble(); };
+    ASSERT_TRUE(waitUntil([&] { return time() > 0.5; }, 20000)) << "it plays without a click";
+    EXPECT_EQ(evaluate(player, QStringLiteral("portalServers.tvSite")).toString(), q(serverHost(ServerRole::TvSite)));
+    EXPECT_FALSE(mirror.server().requests().empty());
+
+    // Hidden with its panel, the pane stops its film; shown again, the film goes on.
+    panel.hide();
+    ASSERT_TRUE(waitUntil([&] { return evaluate(player, QStringLiteral("v.paused")).toBool(); }));
+    const double stopped = time();
+    waitUntil([] { return false; }, 800);
+    EXPECT_EQ(time(), stopped);
+    panel.show();
+    EXPECT_TRUE(waitUntil([&] { return time() > stopped + 0.3; }, 10000));
 }
