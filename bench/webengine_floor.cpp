@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QUrl>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -15,16 +16,21 @@ int main(int argc, char* argv[])
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: webengine_floor URL\n");
+        std::fprintf(stderr, "usage: webengine_floor URL [--play]\n");
         return 2;
     }
+    // --play: the floor of the video benchmark; the page plays as the shells let it, and the
+    // view stays until it is ended.
+    const bool play = argc > 2 && QByteArray(argv[2]) == "--play";
     QWebEngineView view;
+    view.settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, !play);
     view.resize(804, 481);
     view.show();
-    QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&view](bool) {
+    QObject::connect(&view, &QWebEngineView::loadFinished, &view, [&view, play](bool) {
         std::printf("page complete\n");
         std::fflush(stdout);
-        QTimer::singleShot(1500, &view, [] { QCoreApplication::exit(0); });
+        if (!play)
+            QTimer::singleShot(1500, &view, [] { QCoreApplication::exit(0); });
     });
     view.load(QUrl(QString::fromLocal8Bit(argv[1])));
     return QApplication::exec();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the programs, starts the local portal server and the two
 # shells against it. With no display they run under Xvfb one after the other, and a
-# screenshot of each main window is saved once its first page has loaded: the portal
-# shell's film library, then the TV shell's live-TV channel.
+# screenshot of each main window is saved while it plays a video: the portal shell's first
+# film, opened from its film library, then the TV shell's live-TV channel.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,9 +39,20 @@ shot="${SCREENSHOT:-$PWD/build/pallomar-screenshot.png}"
 tv_shot="${TV_SCREENSHOT:-$PWD/build/tovantv-screenshot.png}"
 if [ -z "${DISPLAY:-}" ]; then
     echo "no display: running under Xvfb; the screenshots go to $shot and $tv_shot"
-    xvfb-run -a -s "-screen 0 1280x800x24" env PALLOMAR_SCREENSHOT="$shot" "$program"
+    # The portal shell's picture shows a film playing: once the library is there, a click on
+    # the first film (through the engine's debugging port, as a user's click), and the
+    # picture when the play cover is down.
+    export program shot
+    xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+        PALLOMAR_SCREENSHOT="$shot" PALLOMAR_SCREENSHOT_DELAY_MS=16000 \
+            QTWEBENGINE_REMOTE_DEBUGGING=127.0.0.1:9471 "$program" &
+        python3 tools/page_input.py 9471 /box wait "document.readyState == \"complete\"" &&
+            python3 tools/page_input.py 9471 Playloading wait true &&
+            python3 tools/page_input.py 9471 /box click film-tovan
+        wait'
     echo "screenshot: $shot"
-    xvfb-run -a -s "-screen 0 1280x800x24" env TOVANTV_SCREENSHOT="$tv_shot" "$tv"
+    # The TV shell's picture shows its first channel playing.
+    xvfb-run -a -s "-screen 0 1280x800x24" env TOVANTV_SCREENSHOT="$tv_shot" TOVANTV_SCREENSHOT_DELAY_MS=5000 "$tv"
     echo "screenshot: $tv_shot"
 else
     "$program" &
