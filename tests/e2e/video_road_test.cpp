@@ -253,6 +253,7 @@ TEST_F(VideoRoad, TheTvShellPlaysItsFirstChannelThenTheOtherAndGoesFullScreenAnd
 
     // Kept on top ("窗口置前"), it goes full screen and comes back as it was.
     display.keys({"alt"});
+    rest(300);
     display.keys({"Down", "Down", "Return"});
     ASSERT_TRUE(
         waitFor([&] { return desktop.netWmState(window).find("_NET_WM_STATE_ABOVE") != std::string::npos; }, 5000))
@@ -261,6 +262,7 @@ TEST_F(VideoRoad, TheTvShellPlaysItsFirstChannelThenTheOtherAndGoesFullScreenAnd
 
     // "高清MTV一" in the channel menu: the other stream plays.
     display.keys({"alt"});
+    rest(300);
     display.keys({"Right", "Down", "Down", "Right", "Return"});
     const PageProbe::Page other = page("tovanMTV1.ocx");
     ASSERT_FALSE(other.id.empty()) << "the channel switch shows the other page";
