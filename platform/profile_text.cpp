@@ -32,10 +32,9 @@ void appendUtf8(std::string& out, std::uint32_t code)
     }
 }
 
-std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool bigEndian)
+// A last byte of an odd length is no unit: it is left out.
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian)
 {
-    if (bytes.size() % 2 != 0)
-        return std::nullopt;
     std::vector<std::uint16_t> units(bytes.size() / 2);
     for (std::size_t i = 0; i < units.size(); ++i) {
         const auto a = static_cast<std::uint8_t>(bytes[2 * i]);
@@ -146,11 +145,19 @@ bool sameName(std::string_view a, std::string_view b, bool utf8)
     return true;
 }
 
-std::string withoutLineBreaks(std::string_view text)
+// NUL and Ctrl-Z end the text of a line for the profile functions; what follows them on the
+// line is never read.
+std::string_view readableText(std::string_view line)
+{
+    return line.substr(0, line.find_first_of(std::string_view("\0\x1A", 2)));
+}
+
+// What of a name or value one line can carry: line breaks, NUL and Ctrl-Z are dropped.
+std::string oneLine(std::string_view text)
 {
     std::string out;
     for (char c : text)
-        if (c != '\r' && c != '\n')
+        if (c != '\r' && c != '\n' && c != '\0' && c != '\x1A')
             out.push_back(c);
     return out;
 }
@@ -171,25 +178,25 @@ void classify(Line& line, bool utf8)
     line.section.reset();
     line.key.reset();
     line.value.clear();
-    const std::string_view text = trim(line.text);
+    const std::string_view text = trim(readableText(line.text));
     // A header is a line that starts with "[" and holds a "]"; the name ends at the last one.
+    // "[]" names no section: it is an entry like any other line.
     if (!text.empty() && text.front() == '[') {
         std::optional<std::size_t> close;
         for (std::size_t i = 1; i < text.size(); i = charEnd(text, i, utf8))
             if (text[i] == ']')
                 close = i;
-        if (close) {
+        if (close && !trim(text.substr(1, *close - 1)).empty()) {
             line.section = std::string(trim(text.substr(1, *close - 1)));
             return;
         }
     }
+    // A line without "=" is a key with an empty value.
     const std::size_t eq = text.find('=');
-    if (eq == std::string_view::npos)
-        return;
     const std::string_view key = trim(text.substr(0, eq));
     if (key.empty())
         return;
-    std::string_view value = trim(text.substr(eq + 1));
+    std::string_view value = eq == std::string_view::npos ? std::string_view() : trim(text.substr(eq + 1));
     // A value in matching quotes reads without them.
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
@@ -237,10 +244,16 @@ std::string lineEnding(const std::vector<Line>& lines)
 }
 
 // The lines [first, last) that belong to the first section named `section`, its header
-// excluded.
+// excluded. The lines before the first header are the section "".
 std::optional<std::pair<std::size_t, std::size_t>> findSection(
     const std::vector<Line>& lines, std::string_view section, bool utf8)
 {
+    if (section.empty()) {
+        std::size_t end = 0;
+        while (end < lines.size() && !lines[end].section)
+            ++end;
+        return std::make_pair(std::size_t {0}, end);
+    }
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].section && sameName(*lines[i].section, section, utf8)) {
             std::size_t end = i + 1;
@@ -270,16 +283,15 @@ Line lineOf(std::string text, const std::string& ending, bool utf8)
 
 } // namespace
 
-std::optional<Document> decode(std::string_view bytes)
+Document decode(std::string_view bytes)
 {
     if (bytes.starts_with(utf8Mark))
         return Document {FileEncoding::Utf8Bom, std::string(bytes.substr(utf8Mark.size()))};
     const bool le = bytes.starts_with(utf16LeMark);
     if (le || bytes.starts_with(utf16BeMark)) {
-        std::optional<std::string> text = utf16ToUtf8(bytes.substr(2), !le);
-        if (!text)
-            return std::nullopt;
-        return Document {le ? FileEncoding::Utf16LeBom : FileEncoding::Utf16BeBom, std::move(*text)};
+        const std::string_view units = bytes.substr(2);
+        return Document {
+            le ? FileEncoding::Utf16LeBom : FileEncoding::Utf16BeBom, utf16ToUtf8(units, !le), units.size() % 2 != 0};
     }
     return Document {FileEncoding::Ansi, std::string(bytes)};
 }
@@ -304,10 +316,10 @@ std::optional<std::string> find(const Document& document, std::string_view secti
     const bool utf8 = document.isUtf8();
     const std::vector<Line> lines = split(document);
     // Names are one line: a name is looked up as a write would have stored it.
-    const auto range = findSection(lines, trim(withoutLineBreaks(section)), utf8);
+    const auto range = findSection(lines, trim(oneLine(section)), utf8);
     if (!range)
         return std::nullopt;
-    const auto index = findKey(lines, *range, trim(withoutLineBreaks(key)), utf8);
+    const auto index = findKey(lines, *range, trim(oneLine(key)), utf8);
     if (!index)
         return std::nullopt;
     return lines[*index].value;
@@ -321,10 +333,23 @@ Change update(Document& document,
     const bool utf8 = document.isUtf8();
     std::vector<Line> lines = split(document);
     const std::string eol = lineEnding(lines);
-    const std::string section(trim(withoutLineBreaks(sectionName)));
+    const std::string section(trim(oneLine(sectionName)));
     const auto range = findSection(lines, section, utf8);
 
     if (!keyName) {
+        if (section.empty()) {
+            // The lines before the first header have no header to go with them: only their
+            // entries go.
+            std::vector<Line> kept;
+            for (std::size_t i = 0; i < lines.size(); ++i)
+                if (i >= range->second || !lines[i].key)
+                    kept.push_back(std::move(lines[i]));
+            if (kept.size() == lines.size())
+                return Change::Unchanged;
+            lines = std::move(kept);
+            document.text = join(lines);
+            return Change::Changed;
+        }
         if (!range)
             return Change::Unchanged;
         lines.erase(
@@ -332,7 +357,7 @@ Change update(Document& document,
         document.text = join(lines);
         return Change::Changed;
     }
-    const std::string key(trim(withoutLineBreaks(*keyName)));
+    const std::string key(trim(oneLine(*keyName)));
     if (!value) {
         const auto index = range ? findKey(lines, *range, key, utf8) : std::nullopt;
         if (!index)
@@ -344,9 +369,9 @@ Change update(Document& document,
 
     // The new lines must read back as what they store: no empty key, no key with "=" in it
     // or one that makes its line a header, no section name that ends early.
-    const Line entry = lineOf(key + "=" + std::string(trim(withoutLineBreaks(*value))), eol, utf8);
+    const Line entry = lineOf(key + "=" + std::string(trim(oneLine(*value))), eol, utf8);
     const Line header = lineOf("[" + section + "]", eol, utf8);
-    if (!entry.key || *entry.key != key || !header.section || *header.section != section)
+    if (!entry.key || *entry.key != key || (!section.empty() && (!header.section || *header.section != section)))
         return Change::Refused;
 
     if (!range) {

@@ -23,12 +23,14 @@ struct Document
 {
     FileEncoding encoding = FileEncoding::Ansi;
     std::string text;
+    // Some bytes could not be taken apart (UTF-16 of an odd length) and are not in `text`.
+    bool damaged = false;
     bool isUtf8() const { return encoding != FileEncoding::Ansi; }
 };
 
-// The text of a file's bytes; nothing when they cannot be taken apart without loss (UTF-16
-// of an odd length).
-std::optional<Document> decode(std::string_view bytes);
+// The text of a file's bytes, as much of it as can be taken apart: a last byte of UTF-16 of an
+// odd length is left out, and the document says it is damaged.
+Document decode(std::string_view bytes);
 // The bytes of a document, in its own encoding with its byte-order mark.
 std::string encode(const Document& document);
 
@@ -43,9 +45,10 @@ enum class Change {
     Refused, // the entry could never be read back (an empty key name, a name that is a header)
 };
 
-// Stores `value` under `key` in `section`, creating the section at the end when needed. A
-// missing value deletes the key, a missing key the whole section. Line breaks in names and
-// values are dropped: a value never makes lines of its own.
+// Stores `value` under `key` in `section`, creating the section at the end when needed (the
+// section "" is the lines before the first header). A missing value deletes the key, a
+// missing key the whole section. Line breaks, NUL and Ctrl-Z in names and values are
+// dropped: a value never makes lines of its own, and reads back whole.
 Change update(Document& document,
     std::string_view section,
     std::optional<std::string_view> key,

@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "file_util.h"
+#include "profile_file.h"
 #include "profile_text.h"
 
 #include <cerrno>
@@ -15,18 +16,19 @@ namespace platform {
 namespace {
 
 // Both shells may write one settings file at the same moment: every read-modify-write of a
-// file holds an exclusive lock on its folder, so that no write is lost between them.
+// file holds an exclusive lock on its folder, so that no write is lost between them, and a
+// read holds a shared one, so that it never sees a file that is written in place.
 class FolderLock
 {
 public:
-    explicit FolderLock(const std::string& file)
+    FolderLock(const std::string& file, int operation)
     {
         std::filesystem::path folder = std::filesystem::path(file).parent_path();
         if (folder.empty())
             folder = ".";
         m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (m_fd >= 0)
-            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) { }
+            while (::flock(m_fd, operation) != 0 && errno == EINTR) { }
     }
     ~FolderLock()
     {
@@ -62,13 +64,13 @@ std::size_t getPrivateProfileString(const char* section,
     result.erase(0, result.find_first_not_of(" \t"));
     result.erase(result.find_last_not_of(" \t") + 1);
     if (section && key && *key) {
-        const std::optional<std::string> bytes = readWholeFile(path);
-        const auto document = bytes ? profile_text::decode(*bytes) : std::nullopt;
-        if (document) {
-            const auto found
-                = profile_text::find(*document, toDocument(*document, section), toDocument(*document, key));
+        const std::string file = profile_file::followLinks(path);
+        const FolderLock lock(file, LOCK_SH);
+        if (const std::optional<std::string> bytes = readWholeFile(file)) {
+            const profile_text::Document document = profile_text::decode(*bytes);
+            const auto found = profile_text::find(document, toDocument(document, section), toDocument(document, key));
             if (found)
-                result = document->isUtf8() ? utf8ToAnsi(*found) : *found;
+                result = document.isUtf8() ? utf8ToAnsi(*found) : *found;
         }
     }
     const std::size_t count = profile_text::ansiPrefixLength(result, size - 1);
@@ -82,18 +84,19 @@ bool writePrivateProfileString(const char* section, const char* key, const char*
 {
     if (section == nullptr)
         return false;
-    FolderLock lock(path);
-    const std::optional<std::string> bytes = readWholeFile(path);
+    // A link stays a link: what is written is the file it names.
+    const std::string file = profile_file::followLinks(path);
+    const FolderLock lock(file, LOCK_EX);
+    profile_file::removeStaleTemporaries(file);
+    const std::optional<std::string> bytes = readWholeFile(file);
     // A file that is there but cannot be read is not written over.
-    if (!bytes && fileExists(path))
+    if (!bytes && fileExists(file))
         return false;
-    auto document = profile_text::decode(bytes.value_or(std::string()));
-    if (!document)
-        return false;
-    const std::string sectionText = toDocument(*document, section);
-    const std::optional<std::string> keyText = key ? std::optional(toDocument(*document, key)) : std::nullopt;
-    const std::optional<std::string> valueText = value ? std::optional(toDocument(*document, value)) : std::nullopt;
-    switch (profile_text::update(*document, sectionText, keyText, valueText)) {
+    profile_text::Document document = profile_text::decode(bytes.value_or(std::string()));
+    const std::string sectionText = toDocument(document, section);
+    const std::optional<std::string> keyText = key ? std::optional(toDocument(document, key)) : std::nullopt;
+    const std::optional<std::string> valueText = value ? std::optional(toDocument(document, value)) : std::nullopt;
+    switch (profile_text::update(document, sectionText, keyText, valueText)) {
     case profile_text::Change::Unchanged:
         return true; // nothing to delete: the file is not even created
     case profile_text::Change::Refused:
@@ -101,7 +104,11 @@ bool writePrivateProfileString(const char* section, const char* key, const char*
     case profile_text::Change::Changed:
         break;
     }
-    return writeFileReplacing(path, profile_text::encode(*document));
+    // What could not be taken apart is rewritten from what could, once a copy of the damaged
+    // file is kept beside it; a copy that cannot be made does not keep the file broken.
+    if (document.damaged)
+        profile_file::replace(file + ".bak", *bytes);
+    return profile_file::replace(file, profile_text::encode(document));
 }
 
 } // namespace platform

@@ -132,6 +132,13 @@ TEST(ProfileStrings, FilesWithMarksBracketsDoubleByteNamesAndOddLinesReadAsTheRe
         {"a key may begin with [", "[S]\r\n[k=7\r\n", "S", "[k", "7"},
         {"an empty key name", "[S]\r\n=v\r\n", "S", "", nullptr},
         {"lone CR ends a line", "[S]\rk=8\rj=9", "S", "j", "9"},
+        {"a line without = is an entry with an empty value", "[S]\r\nName\r\nName=x\r\n", "S", "Name", ""},
+        {"NUL ends a line's text", std::string("[S]\r\nk=a\0b\r\n", 12), "S", "k", "a"},
+        {"Ctrl-Z ends a line's text", "[S]\r\nj=v\x1A\r\n", "S", "j", "v"},
+        {"Ctrl-Z before the = leaves a bare key", "[S]\r\nj\x1A=v\r\n", "S", "j", ""},
+        {"[] is no header", "[S]\r\n[]\r\nj=2\r\n", "S", "j", "2"},
+        {"keys before the first header are the section \"\"", "j=3\r\n[S]\r\nj=4\r\n", "", "j", "3"},
+        {"[] does not start the section \"\"", "[S]\r\n[]\r\nj=2\r\n", "", "j", nullptr},
     };
     for (const auto& c : cases) {
         TempFolder folder;
@@ -218,4 +225,28 @@ TEST(ProfileStrings, TwoProcessesWritingAtOnceLoseNothing)
     EXPECT_EQ(found, 2 * writesEach);
     for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
         EXPECT_EQ(entry.path().filename(), "Setting.ini") << "no temporary file is left behind";
+}
+
+// What our writes leave reads the same by the rules above: the first line of a key, bare or
+// not, is the one written; the section "" is the top of the file.
+TEST(ProfileStrings, WritesChangeTheEntryTheRealFunctionsRead)
+{
+    TempFolder folder;
+    const std::string path = (folder / "Setting.ini").string();
+    folder.write("Setting.ini", "[S]\r\nName\r\nName=x\r\n");
+    ASSERT_TRUE(writePrivateProfileString("S", "Name", "y", path));
+    EXPECT_EQ(folder.read("Setting.ini"), "[S]\r\nName=y\r\nName=x\r\n");
+    EXPECT_EQ(read(path, "S", "Name").text, "y");
+
+    folder.write("Setting.ini", "; top\r\n[S]\r\n[]\r\nj=1\r\n");
+    ASSERT_TRUE(writePrivateProfileString("", "j", "0", path));
+    ASSERT_TRUE(writePrivateProfileString("S", "k",
+        "a\x1A"
+        "b",
+        path));
+    EXPECT_EQ(folder.read("Setting.ini"), "; top\r\nj=0\r\n[S]\r\n[]\r\nj=1\r\nk=ab\r\n");
+    EXPECT_EQ(read(path, "", "j").text, "0");
+    EXPECT_EQ(read(path, "S", "j").text, "1");
+    ASSERT_TRUE(writePrivateProfileString("", nullptr, nullptr, path));
+    EXPECT_EQ(folder.read("Setting.ini"), "[S]\r\n[]\r\nj=1\r\nk=ab\r\n");
 }
