@@ -7,8 +7,13 @@
 // "Key=Value" lines), with the semantics the settings modules were written against:
 // sections and keys match without regard to letter case, blanks around names and values
 // are trimmed, the file and the section are created by the first write, every other line
-// is left as it was, and a null value deletes the key. Text is passed through as bytes;
-// callers convert to and from the ANSI code page.
+// is left as it was, and a null value deletes the key. Lines read as the platform's own
+// functions read them: a line without "=" is a key with an empty value, NUL and Ctrl-Z end a
+// line's text, "[]" is no header and the lines before the first header are the section "".
+// A write goes through a link to the file it names, fails for a file that may not be
+// written, and rewrites a damaged file from what could be read, keeping a copy as
+// "<file>.bak". Text is passed through as bytes; callers convert to and from the ANSI code
+// page.
 namespace platform {
 
 // Copies the value of `key` in `section` (or `defaultValue` when the key is missing) into
