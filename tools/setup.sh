@@ -13,6 +13,7 @@ packages=(
     libxcb1-dev libx11-dev libxext-dev libxfixes-dev
     curl procps ffmpeg
     libsodium-dev libssl-dev minisign
+    desktop-file-utils
     clang-14 libclang-rt-14-dev
 )
 

@@ -62,6 +62,11 @@ void TOVAN_COM::addlnk_Click()
 {
     // The user's desktop folder as the desktop names it (XDG user directories).
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (!desktop.isEmpty())
-        desktop_shortcut::create(desktop.toStdString(), platform::programFolder());
+    if (desktop.isEmpty())
+        return;
+    const desktop_shortcut::Outcome outcome
+        = desktop_shortcut::create(desktop.toStdString(), platform::programFolder());
+    // A shortcut that cannot be made says why; one that is made needs no word.
+    if (!outcome.made)
+        message_box::show(message_box::Icon::Error, tv::programTitle, "无法创建快捷方式：" + outcome.reason);
 }

@@ -1,5 +1,6 @@
 #include "desktop_shortcut.h"
 
+#include "codepage.h"
 #include "file_util.h"
 #include "program_folder.h"
 #include "tv_texts.h"
@@ -63,19 +64,34 @@ std::string entryText(const std::string& programFolder)
           "Categories=AudioVideo;Video;TV;\n";
 }
 
-bool create(const std::string& desktopFolder, const std::string& programFolder)
+std::string refusal(const std::string& programFolder)
+{
+    for (const char c : programFolder) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\n' && c != '\r' && c != '\t') || byte == 0x7F)
+            return "程序文件夹的路径含有控制字符，桌面快捷方式无法记下它。";
+    }
+    if (platform::sanitizeUtf8(programFolder) != programFolder)
+        return "程序文件夹的路径不是有效的 UTF-8 文字，桌面快捷方式无法记下它。";
+    return {};
+}
+
+Outcome create(const std::string& desktopFolder, const std::string& programFolder)
 {
     namespace fs = std::filesystem;
+    if (std::string reason = refusal(programFolder); !reason.empty())
+        return {false, std::move(reason)};
+    const Outcome unwritable {false, "桌面文件夹无法写入。"};
     std::error_code ec;
     fs::create_directories(fs::path(desktopFolder), ec);
     const std::string target = (fs::path(desktopFolder) / fileName).string();
     if (!platform::writeFileReplacing(target, entryText(programFolder)))
-        return false;
+        return unwritable;
     fs::permissions(fs::path(target),
         fs::perms::owner_read | fs::perms::owner_write | fs::perms::owner_exec | fs::perms::group_read
             | fs::perms::others_read,
         ec);
-    return !ec;
+    return ec ? unwritable : Outcome {true, {}};
 }
 
 } // namespace desktop_shortcut

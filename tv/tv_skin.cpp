@@ -4,6 +4,7 @@
 #include "file_util.h"
 #include "program_folder.h"
 #include "settings_file.h"
+#include "skin_name.h"
 
 #include <filesystem>
 
@@ -20,7 +21,8 @@ std::string startSkinName()
         return defaultSkin;
     }
     const std::string stored = ReadAndWriteINI::ReadSettingPlain(section, key);
-    if (stored.empty() || !platform::fileExists(skinPath(stored)))
+    // Only a file of the skin folder itself: "../Setting.ini" names no skin.
+    if (!skin_name::plainFileName(stored) || !platform::fileExists(skinPath(stored)))
         return defaultSkin;
     return stored;
 }
@@ -31,14 +33,17 @@ Choice choose(const std::string& chosenPath)
     if (chosenPath.empty())
         return choice;
     choice.changes = true;
-    if (!platform::fileExists(chosenPath)) {
+    const std::string name = std::filesystem::path(chosenPath).filename().string();
+    // A name the settings file would not give back is refused like a missing file: the skin
+    // in force is always the one the next start finds.
+    if (!platform::fileExists(chosenPath) || !skin_name::storable(name)) {
         choice.invalid = true;
         choice.applyPath = skinPath(defaultSkin);
         choice.skinName = defaultSkin;
         return choice;
     }
     choice.applyPath = chosenPath;
-    choice.skinName = std::filesystem::path(chosenPath).filename().string();
+    choice.skinName = name;
     return choice;
 }
 

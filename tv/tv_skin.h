@@ -14,8 +14,8 @@ inline constexpr const char* key = "Name";
 std::string skinPath(const std::string& name);
 
 // The skin name in force at start. A first start (no "Setting.ini") stores the default
-// skin's name, creating the settings file. A stored name that is empty or names no file in
-// the skin folder gives the default skin, so the window is never left unskinned by a stale
+// skin's name, creating the settings file. A stored name that is not a plain file name or
+// names no file in the skin folder gives the default skin, so the window is never left unskinned by a stale
 // entry; the name written back at shutdown is then the default's.
 std::string startSkinName();
 
@@ -23,14 +23,14 @@ std::string startSkinName();
 struct Choice
 {
     bool changes = false; // false: the dialog was cancelled, nothing changes
-    bool invalid = false; // the named file does not exist: tell the user
+    bool invalid = false; // no such file, or a name the settings file cannot hold: tell the user
     std::string applyPath; // the skin file to apply
     std::string skinName; // the new SkinName
 };
 
 // `chosenPath` is the dialog's full path, empty when it was cancelled. An existing file is
-// applied where it lies and only its file name becomes SkinName; a missing one brings the
-// default skin back.
+// applied where it lies and only its file name becomes SkinName; a missing one, or one whose
+// name the settings file cannot hold, brings the default skin back.
 Choice choose(const std::string& chosenPath);
 
 } // namespace tv_skin
