@@ -6,6 +6,7 @@
 #include "frmRightBottom.h"
 #include "program_folder.h"
 #include "qt_message_box.h"
+#include "skin_dialog.h"
 #include "tv_layout.h"
 #include "tv_texts.h"
 #include "twips.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFileDialog>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -66,9 +66,8 @@ TOVAN_COM::TOVAN_COM(QWidget* parent)
     : QMainWindow(parent)
     , m_fetch(Shell::TV, tv::programTitle, qtEventPump(), 10000, qtPoster())
     , m_instance("TovanTV", platform::programFolder())
-    , m_chooseFile([this](const QString& filter, const QString& folder) {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("打开"), folder, filter);
-    })
+    , m_chooseFile(
+          [this](const QString& filter, const QString& folder) { return chooseSkinFile(this, filter, folder); })
     , m_trayAvailable([] { return QSystemTrayIcon::isSystemTrayAvailable(); })
 {
     setObjectName(QStringLiteral("TOVAN_COM"));

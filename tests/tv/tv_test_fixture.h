@@ -83,11 +83,12 @@ public:
     {
         auto window = std::make_unique<TOVAN_COM>();
         window->setExitAdvert(&exitAdvert);
-        window->setFileChooser([this](const QString& filter, const QString& folder) {
-            dialogFilter = filter;
-            dialogFolder = folder;
-            return nextChosenFile;
-        });
+        if (!realFileDialog)
+            window->setFileChooser([this](const QString& filter, const QString& folder) {
+                dialogFilter = filter;
+                dialogFolder = folder;
+                return nextChosenFile;
+            });
         if (window->Form_Load())
             window->show();
         return window;
@@ -130,6 +131,8 @@ public:
     SimServer server;
     RecordingExitAdvert exitAdvert;
     std::vector<ShownMessage> messages;
+    // The skin dialog answers with nextChosenFile unless the window keeps its real dialog.
+    bool realFileDialog = false;
     QString nextChosenFile;
     QString dialogFilter;
     QString dialogFolder;
