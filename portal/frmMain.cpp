@@ -76,6 +76,8 @@ frmMain::frmMain(QWidget* parent)
     palette.setColor(QPalette::Window, QColor(0x20, 0x23, 0x29));
     setPalette(palette);
     resize(twips::toPixels(portal::kDesignClientWidthTwips), twips::toPixels(portal::kDesignClientHeightTwips));
+    // Never so small that the title area's buttons overlap or leave the window.
+    setMinimumSize(twips::toPixels(portal::kMinClientWidthTwips), twips::toPixels(portal::kMinClientHeightTwips));
     // First shown centred on the screen.
     if (const QScreen* where = screen())
         move(where->availableGeometry().center() - rect().center());

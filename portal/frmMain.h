@@ -116,6 +116,9 @@ public:
     void TimeAdControl_Timer();
     void PicTopControl_Click();
     void PicTopControl_MouseMove();
+    // Keeps the window above the others or not. Only the stacking changes: the window keeps
+    // its state, place and size and its native window.
+    void setStaysOnTop(bool on);
     void BFQ_YSKpic_Click();
     void switchChannel(portal::Channel channel);
     void WebBrowser1_NewWindow2(BrowserPane::BrowserObject* target);

@@ -57,6 +57,7 @@ void frmMain::Form_Load()
     guarded([&] {
         c_Skin = frame::newSkinForm();
         c_Skin->Attach(frame::hwndOf(this));
+        c_Skin->setMinTrackSize({minimumWidth(), minimumHeight()});
     });
     guarded([&] {
         Load_Web->Navigate(localPage("\\html\\loading.html"));
@@ -152,16 +153,14 @@ frmRightBottom* frmMain::cornerPopup() const
 
 void frmMain::PicTopControl_Click()
 {
-    // Changing the stacking flag re-creates the native window; show it again where it was.
-    const bool wasVisible = isVisible();
-    const QRect frame = geometry();
-    setWindowFlag(Qt::WindowStaysOnTopHint, !m_pinned);
-    if (wasVisible) {
-        setGeometry(frame);
-        show();
-    }
+    setStaysOnTop(!m_pinned);
     PicTopControl->showImage(&PicTop1[m_pinned ? 0 : 1]);
     m_pinned = !m_pinned;
+}
+
+void frmMain::setStaysOnTop(bool on)
+{
+    frame::setStaysOnTop(*this, on);
 }
 
 void frmMain::PicTopControl_MouseMove()

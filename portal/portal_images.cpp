@@ -1,8 +1,11 @@
 #include "portal_images.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
+#include <QtMath>
 
 namespace portal_images {
 
@@ -12,9 +15,13 @@ const QColor kStripTop(0x3a, 0x3f, 0x48);
 const QColor kStripBottom(0x16, 0x19, 0x1e);
 const QColor kAccent(0xff, 0x9c, 0x1a);
 
+// Drawn at the display's device pixels, so that the images stay sharp at any scale.
 QPixmap blank(QSize size)
 {
-    QPixmap pixmap(size);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
@@ -42,7 +49,7 @@ QPixmap titleBar(QSize size)
     QPixmap pixmap = blank(size);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    fillStrip(painter, pixmap.rect());
+    fillStrip(painter, QRect(QPoint(), size));
     // The logo: a play triangle in a ring.
     const int d = size.height() - 8;
     const QRectF ring(6, 4, d, d);
@@ -64,7 +71,7 @@ QPixmap channelButton(QSize size, const QString& caption, bool hdMark)
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(captionFont(10));
     painter.setPen(hdMark ? kAccent : Qt::white);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter | Qt::TextDontClip, caption);
+    painter.drawText(QRect(QPoint(), size), Qt::AlignCenter | Qt::TextDontClip, caption);
     return pixmap;
 }
 
@@ -73,7 +80,7 @@ QPixmap viewToggle(QSize size, const QString& caption)
     QPixmap pixmap = blank(size);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF body = QRectF(pixmap.rect()).adjusted(4, 8, -4, -8);
+    const QRectF body = QRectF(QPoint(), size).adjusted(4, 8, -4, -8);
     QLinearGradient gradient(body.topLeft(), body.bottomLeft());
     gradient.setColorAt(0, kAccent.lighter(120));
     gradient.setColorAt(1, kAccent.darker(130));

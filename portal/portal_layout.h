@@ -50,6 +50,11 @@ constexpr int kWideTitleWidthTwips = 8500; // channel buttons move right from he
 constexpr int kViewToggleWidthTwips = 6700; // the view toggle shows from here on
 constexpr int kProgressWidthTwips = 2655;
 constexpr int kProgressHeightTwips = 255;
+// The smallest client area that keeps the title area whole: the pin button stays clear of
+// the live-TV button at its narrow place (left 3300, 405 wide), and the content area keeps
+// some rows below the title area.
+constexpr int kMinClientWidthTwips = 3300 + 405 + 60 + 2150;
+constexpr int kMinClientHeightTwips = kContentTopTwips + 80 + 900;
 
 Layout layoutFor(int widthTwips, int heightTwips);
 

@@ -15,7 +15,7 @@ cmake --build build/fuzz -j "$(nproc)"
 targets=("$@")
 if ((${#targets[@]} == 0)); then
     targets=(update_list list_signature list_adoption names codepage http_lengths http_answers skin_file version_text ad_items
-        profile_file server_roles skin_name desktop_shortcut)
+        profile_file server_roles skin_name desktop_shortcut frame_resize)
 fi
 mkdir -p build/fuzz/crashes
 for target in "${targets[@]}"; do

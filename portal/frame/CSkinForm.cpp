@@ -9,8 +9,11 @@ namespace {
 // Style bits of the standard caption and border, and of the scroll bars.
 constexpr std::uint32_t kFrameStyles = 0x00F00000;
 
-constexpr unsigned kBeforeMessages[]
-    = {WM_PAINT, WM_NCPAINT, WM_NCCALCSIZE, WM_GETMINMAXINFO, WM_STYLECHANGED, WM_NCACTIVATE};
+// Beyond the messages the frame first took, the hit test (so that the window system can
+// ask it for any point of the window, also over a child) and the system command that
+// opens the system menu from the keyboard.
+constexpr unsigned kBeforeMessages[] = {
+    WM_PAINT, WM_NCPAINT, WM_NCCALCSIZE, WM_GETMINMAXINFO, WM_STYLECHANGED, WM_NCACTIVATE, WM_NCHITTEST, WM_SYSCOMMAND};
 constexpr unsigned kAfterMessages[] = {WM_SIZE, WM_GETICON, WM_SETTEXT, WM_NCACTIVATE, WM_MOUSEMOVE, WM_MOUSELEAVE,
     WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MBUTTONDBLCLK, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_RBUTTONDBLCLK,
     WM_RBUTTONDOWN, WM_RBUTTONUP, WM_KEYDOWN, WM_KEYUP, WM_CHAR};
@@ -56,6 +59,24 @@ void CSkinForm::Attach(Hwnd hwnd)
     for (const unsigned uMsg : kAfterMessages)
         c_Subclass.ssc_AddMsg(hwnd, uMsg, MSG_AFTER);
     Resize();
+    // The minimum tracking size holds from now, not only from the first drag.
+    m_window.sizeLimitsChanged(hwnd);
+}
+
+void CSkinForm::setMinTrackSize(POINT size)
+{
+    m_minTrack = size;
+    if (m_hwnd)
+        m_window.sizeLimitsChanged(m_hwnd);
+}
+
+void CSkinForm::openSystemMenu(POINT at)
+{
+    if (!(m_window.style(m_hwnd) & WS_SYSMENU))
+        return;
+    m_window.releaseCapture();
+    if (const unsigned command = m_window.trackSystemMenu(m_hwnd, at))
+        m_window.sendMessage(m_hwnd, WM_SYSCOMMAND, command, 0);
 }
 
 void CSkinForm::HitCaption()
@@ -108,6 +129,21 @@ void CSkinForm::handleMessage(bool& bHandled, LResult& lReturn, unsigned uMsg, W
         break;
     case WM_NCACTIVATE:
         onActivate(bHandled, lReturn, wParam, lParam);
+        break;
+    case WM_NCHITTEST:
+        bHandled = true;
+        lReturn = hitTest(windowState(), LOWORD(lParam) + static_cast<int>(m_origin.x),
+            HIWORD(lParam) + static_cast<int>(m_origin.y), extraRects());
+        break;
+    case WM_SYSCOMMAND:
+        // alt+space: the frame's own menu, below the window's top-left corner as the
+        // standard caption shows it; every other command is the window's own.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == ' ') {
+            bHandled = true;
+            lReturn = 0;
+            const MDC::Rect r = m_window.windowRect(m_hwnd);
+            openSystemMenu({r.x, r.y + kTitleRows - static_cast<int>(m_origin.y)});
+        }
         break;
     case WM_SIZE:
         Resize();

@@ -58,6 +58,10 @@ public:
     void Attach(Hwnd hwnd);
     // Starts moving the window as a press on a standard caption does.
     void HitCaption();
+    // The smallest size the user can give the window (0: the system's), window pixels.
+    void setMinTrackSize(POINT size);
+    // Opens the frame's system menu at a screen position and carries out its choice.
+    void openSystemMenu(POINT at);
     static int HIWORD(std::int64_t Param) { return signedHighWord(Param); }
     static int LOWORD(std::int64_t Param) { return signedLowWord(Param); }
 
@@ -78,6 +82,9 @@ public:
     const MDC::Surface& backgroundSurface() const { return m_background; }
     const MDC::Surface& frameSurface() const { return m_frame; }
     const CSubclass& subclass() const { return c_Subclass; }
+    // Where the window lies inside its frame: beyond 0 while maximized, where the frame's
+    // border is off the screen.
+    POINT frameOrigin() const { return m_origin; }
 
 private:
     struct ExtraButton
@@ -116,6 +123,10 @@ private:
     void setExtraState(int index, int state);
     void refresh();
     MDC::Rect toDevice(MDC::Rect logical) const;
+    // A rectangle of the frame in window pixels.
+    MDC::Rect onWindow(MDC::Rect frameRect) const;
+    // Rows of the frame drawn on the surfaces (fewer than the frame's when drawn in parts).
+    int drawnHeight() const;
     FrameWindowState windowState() const;
 
     // Mouse
@@ -138,8 +149,10 @@ private:
     MDC::Surface m_skin;
     MDC::Surface m_background;
     MDC::Surface m_frame;
-    int m_width = 0;
+    int m_width = 0; // of the frame, window pixels
     int m_height = 0;
+    POINT m_origin; // the window's top-left in the frame
+    bool m_inParts = false; // too large for whole surfaces
     double m_scale = 1.0;
     int m_cursors[CURSOR_COUNT] = {};
     int m_ButtonState[3] = {0, 0, 0};

@@ -37,7 +37,9 @@ std::vector<int> CSkinForm::extraCursors() const
 
 void CSkinForm::onMouse(unsigned uMsg, WParam wParam, LParam lParam)
 {
-    const int hit = hitTest(windowState(), LOWORD(lParam), HIWORD(lParam), extraRects());
+    // Mouse positions are the window's; the frame's own lie further out while maximized.
+    const int hit = hitTest(windowState(), LOWORD(lParam) + static_cast<int>(m_origin.x),
+        HIWORD(lParam) + static_cast<int>(m_origin.y), extraRects());
     m_window.setCursor(m_hwnd, m_cursors[cursorFor(hit, extraCursors())]);
     switch (uMsg) {
     case WM_LBUTTONDOWN:
@@ -143,10 +145,8 @@ void CSkinForm::onRelease(Button button, int hit)
         setExtraState(extra, 1);
         if (left && m_PressedHit == hit && m_events)
             m_events->ButtonClick(extra);
-    } else if (hit == HIT_CAPTION && button == Button::Right && (m_window.style(m_hwnd) & WS_SYSMENU)) {
-        m_window.releaseCapture();
-        if (const unsigned command = m_window.trackSystemMenu(m_hwnd, m_window.cursorPos()))
-            m_window.sendMessage(m_hwnd, WM_SYSCOMMAND, command, 0);
+    } else if (hit == HIT_CAPTION && button == Button::Right) {
+        openSystemMenu(m_window.cursorPos());
     }
     m_PressedHit = -1;
     refresh();

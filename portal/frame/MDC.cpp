@@ -66,10 +66,16 @@ int toDevice(int logical, double scale)
     return static_cast<int>(std::lround(logical * scale));
 }
 
+static bool allowedSize(int width, int height)
+{
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide
+        && static_cast<std::int64_t>(width) * height <= kMaxSurfaceArea;
+}
+
 Surface memorySurface(int width, int height)
 {
     Surface surface;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+    if (!allowedSize(width, height))
         return surface;
     surface.width = width;
     surface.height = height;
@@ -79,10 +85,12 @@ Surface memorySurface(int width, int height)
 
 void resizeSurface(Surface& surface, int width, int height)
 {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
+    if (!allowedSize(width, height)) {
         surface = Surface();
         return;
     }
+    surface.splitRow = -1;
+    surface.splitRepeat = 0;
     surface.width = width;
     surface.height = height;
     surface.pixels.resize(static_cast<std::size_t>(width) * height, kOpaque);
@@ -120,6 +128,24 @@ void stretch(Surface& target, Rect t, const Surface& source, Rect s)
             for (int i = x0; i < x1; ++i)
                 out[i - x0] = in[xs.first[i]];
         }
+    }
+}
+
+void copyAtScale(Surface& target, Rect t, const Surface& source, Rect s, double scale)
+{
+    if (target.empty() || !inside(source, s) || s.width <= 0 || s.height <= 0 || t.width <= 0 || t.height <= 0)
+        return;
+    const auto sourceAt = [scale](int device, int logicalStart, int length) {
+        const auto logical = static_cast<int>(std::floor((device + 0.5) / scale)) - logicalStart;
+        return std::clamp(logical, 0, length - 1);
+    };
+    const int x0 = std::max(0, toDevice(t.x, scale)), x1 = std::min(target.width, toDevice(t.x + t.width, scale));
+    const int y0 = std::max(0, toDevice(t.y, scale)), y1 = std::min(target.height, toDevice(t.y + t.height, scale));
+    for (int y = y0; y < y1; ++y) {
+        const Pixel* in = source.row(s.y + sourceAt(y, t.y, std::min(t.height, s.height)));
+        Pixel* out = target.row(y);
+        for (int x = x0; x < x1; ++x)
+            out[x] = in[s.x + sourceAt(x, t.x, std::min(t.width, s.width))];
     }
 }
 
@@ -247,6 +273,18 @@ Region shapeFromSurface(const Surface& surface, Rect r, Pixel key, double scale)
         region.rects.insert(region.rects.end(), runs.begin(), runs.end());
     }
     return region;
+}
+
+Region insertRows(const Region& region, int at, int extra)
+{
+    Region out = region;
+    for (Rect& r : out.rects) {
+        if (r.y >= at)
+            r.y += extra;
+        else if (r.y + r.height > at)
+            r.height += extra;
+    }
+    return out;
 }
 
 Pixel translateColour(std::uint32_t colour, Pixel (*systemColour)(int index))

@@ -31,18 +31,33 @@ struct Rect
     bool operator==(const Rect&) const = default;
 };
 
+// The most pixels one surface may hold: a window filling the largest displays made (8K) at
+// full resolution. Larger windows are drawn in parts (see Surface::splitRow).
+constexpr std::int64_t kMaxSurfaceArea = 7680LL * 4320;
+
 // A drawing surface in memory. An empty one (creation failed) takes no drawing.
 struct Surface
 {
     int width = 0;
     int height = 0;
     std::vector<Pixel> pixels;
+    // A surface for a window taller than its memory allows keeps the window's top and bottom
+    // rows and one row of the identical rows between: row `splitRow` stands for itself and
+    // `splitRepeat` more rows of the window. -1: every row is the window's own.
+    int splitRow = -1;
+    int splitRepeat = 0;
 
     bool empty() const { return pixels.empty(); }
     Pixel at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
     Pixel* row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
     const Pixel* row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width; }
 };
+
+// The rows of the window a surface stands for.
+inline int shownHeight(const Surface& s)
+{
+    return s.height + (s.splitRow >= 0 ? s.splitRepeat : 0);
+}
 
 // A surface of that size, black; empty when the size is not positive or too large.
 Surface memorySurface(int width, int height);
@@ -58,6 +73,12 @@ Surface surfaceForBitmap(std::string_view bmpFile);
 // target pixel covers when shrinking (halftone) and repeating them when enlarging, so that
 // scaled-up skin pieces stay sharp. Parts outside either surface are left out.
 void stretch(Surface& target, Rect t, const Surface& source, Rect s);
+
+// Copies source rectangle `s` to the logical rectangle `t` of a surface with `scale` device
+// pixels to a logical pixel: each device pixel takes the source pixel under its centre, so
+// that pieces drawn side by side at any scale share their rows and columns (no seams where
+// a rectangle's rounded size would give another ratio).
+void copyAtScale(Surface& target, Rect t, const Surface& source, Rect s, double scale);
 
 struct Margins
 {
@@ -94,6 +115,11 @@ struct Region
 // built row by row from horizontal runs; rows with the same runs share one band. A window
 // pixel is read from the surface `scale` times further out, at its centre.
 Region shapeFromSurface(const Surface& surface, Rect r, Pixel key, double scale = 1.0);
+
+// The region with every rectangle at or below row `at` moved down `extra` rows and every
+// rectangle across that row made `extra` rows taller: a shape taken from a surface drawn in
+// parts, for the window it stands for.
+Region insertRows(const Region& region, int at, int extra);
 
 // A window-system colour reference as plain RGB: system colours (high bit set) through
 // `systemColour`, palette-relative and palette-index references without their flag byte.

@@ -38,6 +38,9 @@ public:
     virtual unsigned trackSystemMenu(Hwnd hwnd, POINT at) = 0;
     virtual POINT cursorPos() const = 0;
     virtual MDC::Rect workArea(Hwnd hwnd) const = 0;
+    // The window's size limits changed: the system asks for them (WM_GETMINMAXINFO) again
+    // and holds the window to them from now on.
+    virtual void sizeLimitsChanged(Hwnd hwnd) = 0;
     virtual int systemMetric(int index) const = 0;
 
     // Draws text in the window's own font into a rectangle of window pixels of the surface.

@@ -40,7 +40,7 @@ int hitTest(const FrameWindowState& w, int x, int y, const std::vector<MDC::Rect
         if (x >= b.x && x <= b.x + b.width && y >= b.y && y <= b.y + b.height)
             return HIT_EXTRA + i;
     }
-    return y < 27 ? HIT_CAPTION : HIT_CLIENT;
+    return y < kTitleRows ? HIT_CAPTION : HIT_CLIENT;
 }
 
 int captionButtonFor(int hit)

@@ -27,6 +27,10 @@ constexpr int HIT_MAXBUTTON = 102;
 constexpr int HIT_MINBUTTON = 103;
 constexpr int HIT_EXTRA = 1024; // + index of the extra button
 
+// Rows of the title bar as the skin draws it (its strip is 29 rows tall): all of them act
+// as caption.
+constexpr int kTitleRows = 29;
+
 // Caption buttons by their index in the button states.
 constexpr int CLOSE_BUTTON = 0;
 constexpr int MAX_BUTTON = 1;

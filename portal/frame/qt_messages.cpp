@@ -41,12 +41,11 @@ unsigned buttonMessage(Qt::MouseButton button, unsigned left, unsigned right, un
     }
 }
 
-void addMouse(Translation& t, const QMouseEvent& e, unsigned uMsg)
+void addMouse(Translation& t, const QMouseEvent& e, unsigned uMsg, QPointF at)
 {
     if (uMsg == 0)
         return;
     // The window pixel under the pointer, also left of or above the window.
-    const QPointF at = e.position();
     const auto x = static_cast<int>(std::floor(at.x()));
     const auto y = static_cast<int>(std::floor(at.y()));
     t.add({uMsg, mouseKeys(e.buttons(), e.modifiers()), makeLParam(x, y)});
@@ -59,7 +58,44 @@ WParam sizeType(const QWidget& window)
     return window.isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
 }
 
+void addMouseEvent(Translation& t, const QMouseEvent& e, QPointF at)
+{
+    switch (e.type()) {
+    case QEvent::MouseMove:
+        addMouse(t, e, WM_MOUSEMOVE, at);
+        break;
+    case QEvent::MouseButtonPress:
+        // The second press of a double-click is the double-click message alone.
+        if (!(e.flags() & Qt::MouseEventCreatedDoubleClick))
+            addMouse(t, e, buttonMessage(e.button(), WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN), at);
+        break;
+    case QEvent::MouseButtonRelease:
+        addMouse(t, e, buttonMessage(e.button(), WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP), at);
+        break;
+    case QEvent::MouseButtonDblClick:
+        addMouse(t, e, buttonMessage(e.button(), WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK), at);
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
+
+Translation translateMouse(const QMouseEvent& event, QPointF windowPos)
+{
+    Translation t;
+    addMouseEvent(t, event, windowPos);
+    return t;
+}
+
+bool isSystemMenuKey(const QEvent& event)
+{
+    if (event.type() != QEvent::KeyPress)
+        return false;
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    return key.key() == Qt::Key_Space && (key.modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier;
+}
 
 std::uint32_t styleOf(const QWidget& window)
 {
@@ -102,23 +138,11 @@ Translation translateEvent(const QWidget& window, const QEvent& event, Translati
         t.add({WM_NCACTIVATE, window.isActiveWindow() ? 1u : 0u, 0});
         break;
     case QEvent::MouseMove:
-        addMouse(t, static_cast<const QMouseEvent&>(event), WM_MOUSEMOVE);
-        break;
-    case QEvent::MouseButtonPress: {
-        const auto& e = static_cast<const QMouseEvent&>(event);
-        // The second press of a double-click is the double-click message alone.
-        if (!(e.flags() & Qt::MouseEventCreatedDoubleClick))
-            addMouse(t, e, buttonMessage(e.button(), WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN));
-        break;
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto& e = static_cast<const QMouseEvent&>(event);
-        addMouse(t, e, buttonMessage(e.button(), WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP));
-        break;
-    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick: {
         const auto& e = static_cast<const QMouseEvent&>(event);
-        addMouse(t, e, buttonMessage(e.button(), WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK));
+        addMouseEvent(t, e, e.position());
         break;
     }
     case QEvent::Leave:
@@ -129,6 +153,10 @@ Translation translateEvent(const QWidget& window, const QEvent& event, Translati
         }
         break;
     case QEvent::KeyPress: {
+        if (isSystemMenuKey(event)) {
+            t.add({WM_SYSCOMMAND, SC_KEYMENU, ' '});
+            break;
+        }
         const auto& e = static_cast<const QKeyEvent&>(event);
         t.add({WM_KEYDOWN, static_cast<WParam>(e.nativeVirtualKey()), 0});
         if (!e.text().isEmpty())

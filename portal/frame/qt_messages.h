@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QEvent;
+class QMouseEvent;
 
 namespace frame {
 
@@ -36,6 +37,13 @@ struct TranslationState
 // The toolkit's events of a window as the platform's window messages: the one place where
 // they are translated.
 Translation translateEvent(const QWidget& window, const QEvent& event, TranslationState& state);
+
+// A mouse event of a child of the window as the window's own message, at the window
+// position given.
+Translation translateMouse(const QMouseEvent& event, QPointF windowPos);
+
+// alt+space, which opens the window's system menu.
+bool isSystemMenuKey(const QEvent& event);
 
 // The window-message style bits a toolkit window's flags and state stand for.
 std::uint32_t styleOf(const QWidget& window);

@@ -3,11 +3,33 @@
 #include "qt_window_system.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
 
+#include <cmath>
+
 namespace frame {
+
+namespace {
+
+// Sees the events of every widget of the program first, as one filter over a hooked
+// window's children would.
+class ChildFilter final : public QObject
+{
+public:
+    explicit ChildFilter(QtWindowSystem& system)
+        : m_system(system)
+    { }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QtWindowSystem& m_system;
+};
+
+} // namespace
 
 QtWindowSystem& QtWindowSystem::instance()
 {
@@ -46,6 +68,10 @@ int QtWindowSystem::replaceProcedure(Hwnd hwnd, std::shared_ptr<HookedWindowProc
         return 1400; // no such window
     if (hook(hwnd))
         return 5; // hooked already: the first hook stays
+    if (!m_childFilter) {
+        m_childFilter = new ChildFilter(*this);
+        qApp->installEventFilter(m_childFilter);
+    }
     auto* filter = new HookFilter(*this, *window, std::move(proc));
     m_hooks[hwnd] = filter;
     window->installEventFilter(filter);
@@ -130,6 +156,10 @@ bool HookFilter::eventFilter(QObject* watched, QEvent* event)
         lastGlobalPos = mouse->globalPosition().toPoint();
     if (drag.active() && drag.filter(*w, *event))
         return true;
+    if (system.followPendingDrag(*this, *event))
+        return true;
+    if (event->type() == QEvent::MouseMove)
+        system.overrideCursor(nullptr); // over the window itself its own cursor shows
     // The procedure stays while it runs, even if a handler unhooks the window.
     const std::shared_ptr<HookedWindowProc> current = proc;
     if (!current)
@@ -156,6 +186,92 @@ bool HookFilter::eventFilter(QObject* watched, QEvent* event)
     }
     --system.m_dispatching;
     return consumed;
+}
+
+bool ChildFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+        break;
+    default:
+        return false;
+    }
+    if (!watched->isWidgetType())
+        return false;
+    auto* child = static_cast<QWidget*>(watched);
+    return !child->isWindow() && m_system.childEvent(*child, *event);
+}
+
+bool QtWindowSystem::childEvent(QWidget& child, QEvent& event)
+{
+    QWidget* top = child.window();
+    HookFilter* filter = hook(hwndOf(top));
+    if (!filter || !filter->proc || filter->drag.active())
+        return false;
+    const std::shared_ptr<HookedWindowProc> proc = filter->proc;
+    const Hwnd hwnd = filter->hwnd;
+    if (isSystemMenuKey(event)) {
+        proc->windowProc(hwnd, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        return true;
+    }
+    if (event.type() == QEvent::KeyPress)
+        return false;
+    auto& mouse = static_cast<QMouseEvent&>(event);
+    filter->lastGlobalPos = mouse.globalPosition().toPoint();
+    if (followPendingDrag(*filter, event))
+        return true;
+    const QPointF at = child.mapTo(top, mouse.position());
+    const auto hit = static_cast<int>(proc->windowProc(
+        hwnd, WM_NCHITTEST, 0, makeLParam(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())))));
+    // The frame's own parts: its sizing edges and caption buttons. The caption and the
+    // client area stay with the child (a title-area button, the page).
+    const bool framePart = (hit >= HIT_LEFT && hit <= HIT_BOTTOMRIGHT) || hit == HIT_CLOSE || hit == HIT_MAXBUTTON
+        || hit == HIT_MINBUTTON || hit >= HIT_EXTRA;
+    bool deliver = false;
+    switch (event.type()) {
+    case QEvent::MouseMove:
+        // The frame sees every move, so a button it drew hot returns to normal whichever
+        // child the pointer enters.
+        deliver = true;
+        break;
+    case QEvent::MouseButtonRelease:
+        deliver = filter->childPressed;
+        filter->childPressed = false;
+        break;
+    default:
+        deliver = framePart;
+        filter->childPressed = framePart;
+        break;
+    }
+    if (deliver) {
+        const Translation t = translateMouse(mouse, at);
+        ++m_dispatching;
+        for (int i = 0; i < t.count; ++i)
+            proc->windowProc(hwnd, t.messages[i].uMsg, t.messages[i].wParam, t.messages[i].lParam);
+        --m_dispatching;
+    }
+    if (event.type() == QEvent::MouseMove)
+        overrideCursor(framePart ? top : nullptr);
+    return framePart || (deliver && event.type() != QEvent::MouseMove);
+}
+
+void QtWindowSystem::overrideCursor(const QWidget* frameWindow)
+{
+    if (frameWindow) {
+        const QCursor cursor = frameWindow->cursor();
+        if (m_cursorOverridden)
+            QGuiApplication::changeOverrideCursor(cursor);
+        else
+            QGuiApplication::setOverrideCursor(cursor);
+        m_cursorOverridden = true;
+    } else if (m_cursorOverridden) {
+        QGuiApplication::restoreOverrideCursor();
+        m_cursorOverridden = false;
+    }
 }
 
 } // namespace frame

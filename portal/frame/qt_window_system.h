@@ -35,6 +35,11 @@ public:
     using MenuChooser = std::function<unsigned(QMenu& menu, QPoint at)>;
     MenuChooser setSystemMenuChooser(MenuChooser chooser);
 
+    // Mouse and key events of a hooked window's children, as the window's messages where
+    // the frame's rules apply.
+    // True when the frame took the event.
+    bool childEvent(QWidget& child, QEvent& event);
+
     // HookPlatform
     bool isWindow(Hwnd hwnd) const override { return widget(hwnd) != nullptr; }
     bool ownedByThisProcess(Hwnd hwnd) const override;
@@ -62,6 +67,7 @@ public:
     unsigned trackSystemMenu(Hwnd hwnd, POINT at) override;
     POINT cursorPos() const override;
     MDC::Rect workArea(Hwnd hwnd) const override;
+    void sizeLimitsChanged(Hwnd hwnd) override;
     int systemMetric(int index) const override;
     void drawWindowText(
         Hwnd hwnd, MDC::Surface& surface, const std::string& text, MDC::Rect rect, unsigned format) override;
@@ -82,10 +88,18 @@ private:
     MINMAXINFO applySizeLimits(QWidget& window);
     void systemCommand(QWidget& window, unsigned command);
     void startDrag(QWidget& window, int hit, bool buttonHeld);
+    // A move or resize asked for with the button down starts only once the pointer has
+    // moved past the drag distance with the button still down: a press and release stays a
+    // click (a tap, a double tap). True when the event started it.
+    bool followPendingDrag(HookFilter& filter, QEvent& event);
+    // Over a child, the cursor the frame gives a part of it.
+    void overrideCursor(const QWidget* frameWindow);
 
     std::map<Hwnd, HookFilter*> m_hooks; // deleted later: one may be filtering when it goes
     std::map<Hwnd, QRegion> m_regions;
     MenuChooser m_chooseFromMenu;
+    QObject* m_childFilter = nullptr; // on the application, once a window is hooked
+    bool m_cursorOverridden = false;
     int m_dispatching = 0; // messages being handled by a hooked window
 };
 
@@ -115,6 +129,13 @@ public:
     TranslationState state;
     InFlight* inFlight = nullptr;
     WindowDrag drag;
+    struct PendingDrag
+    {
+        bool active = false;
+        int hit = 0;
+        QPoint from;
+    } pending;
+    bool childPressed = false; // a press over a child went to the frame
     QPoint lastGlobalPos;
     bool hadMouseTracking = false;
 };

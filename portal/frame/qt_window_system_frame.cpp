@@ -2,9 +2,11 @@
 // moving and sizing, the system menu and the size limits.
 #include "qt_window_system.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -163,18 +165,56 @@ LResult QtWindowSystem::sendMessage(Hwnd hwnd, unsigned uMsg, WParam wParam, LPa
 
 void QtWindowSystem::startDrag(QWidget& w, int hit, bool buttonHeld)
 {
-    const MINMAXINFO limits = applySizeLimits(w);
-    QWindow* native = w.windowHandle();
-    if (buttonHeld && native) {
-        // The window manager moves and sizes, with its snapping and its own rules.
-        const bool started = hit == HTCAPTION ? native->startSystemMove() : native->startSystemResize(edgesOf(hit));
-        if (started)
-            return;
+    HookFilter* filter = hook(hwndOf(&w));
+    if (buttonHeld && filter) {
+        // Only motion makes a drag of the press; until then it stays a click.
+        filter->pending = {true, hit, filter->lastGlobalPos};
+        return;
     }
-    const HookFilter* filter = hook(hwndOf(&w));
-    const QPoint from = filter && buttonHeld ? filter->lastGlobalPos : QCursor::pos();
-    if (HookFilter* f = hook(hwndOf(&w)))
-        f->drag.begin(w, hit, from, buttonHeld, limits.ptMinTrackSize, limits.ptMaxTrackSize);
+    const MINMAXINFO limits = applySizeLimits(w);
+    if (filter)
+        filter->drag.begin(w, hit, QCursor::pos(), false, limits.ptMinTrackSize, limits.ptMaxTrackSize);
+}
+
+bool QtWindowSystem::followPendingDrag(HookFilter& filter, QEvent& event)
+{
+    HookFilter::PendingDrag& pending = filter.pending;
+    if (!pending.active || !filter.window)
+        return false;
+    if (event.type() != QEvent::MouseMove) {
+        if (event.type() == QEvent::MouseButtonRelease || event.type() == QEvent::MouseButtonPress
+            || event.type() == QEvent::MouseButtonDblClick)
+            pending.active = false;
+        return false;
+    }
+    const auto& mouse = static_cast<const QMouseEvent&>(event);
+    const QPoint now = mouse.globalPosition().toPoint();
+    if (!(mouse.buttons() & Qt::LeftButton)) {
+        pending.active = false;
+        return false;
+    }
+    if ((now - pending.from).manhattanLength() < QApplication::startDragDistance())
+        return false;
+    pending.active = false;
+    QWidget& w = *filter.window;
+    const MINMAXINFO limits = applySizeLimits(w);
+    if (!w.isMaximized()) {
+        // The pointer is some pixels on already: the window catches up before it follows.
+        const QPoint delta = now - pending.from;
+        const QRect g = w.geometry();
+        const MDC::Rect r = draggedRect({g.x(), g.y(), g.width(), g.height()}, pending.hit, delta.x(), delta.y(),
+            limits.ptMinTrackSize, limits.ptMaxTrackSize);
+        w.setGeometry(r.x, r.y, r.width, r.height);
+    }
+    // The window manager moves and sizes, with its snapping and its own rules.
+    if (QWindow* native = w.windowHandle()) {
+        const bool started
+            = pending.hit == HTCAPTION ? native->startSystemMove() : native->startSystemResize(edgesOf(pending.hit));
+        if (started)
+            return true;
+    }
+    filter.drag.begin(w, pending.hit, now, true, limits.ptMinTrackSize, limits.ptMaxTrackSize);
+    return true;
 }
 
 void QtWindowSystem::systemCommand(QWidget& w, unsigned command)
@@ -220,6 +260,23 @@ MINMAXINFO QtWindowSystem::applySizeLimits(QWidget& w)
     if (w.maximumSize() != maximum && maximum.isValid() && !maximum.isEmpty())
         w.setMaximumSize(maximum);
     return info;
+}
+
+void QtWindowSystem::sizeLimitsChanged(Hwnd hwnd)
+{
+    // The minimum holds at once; the maximum (the maximized size) is the user's limit when
+    // dragging, and the program may still set a window wider than its screen.
+    QWidget* w = widget(hwnd);
+    const HookFilter* filter = hook(hwnd);
+    if (!w || !filter || !filter->proc)
+        return;
+    MINMAXINFO info = minMaxInfo(workArea(hwnd), {systemMetric(SM_CXFRAME), systemMetric(SM_CYFRAME)},
+        {systemMetric(SM_CXMINTRACK), systemMetric(SM_CYMINTRACK)});
+    const std::shared_ptr<HookedWindowProc> proc = filter->proc;
+    proc->windowProc(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LParam>(&info));
+    const QSize minimum(static_cast<int>(info.ptMinTrackSize.x), static_cast<int>(info.ptMinTrackSize.y));
+    if (minimum.isValid() && w->minimumSize() != minimum)
+        w->setMinimumSize(minimum);
 }
 
 void QtWindowSystem::releaseCapture()
@@ -285,6 +342,9 @@ int QtWindowSystem::systemMetric(int index) const
         return 136; // room for the caption buttons and the corners
     case SM_CYMINTRACK:
         return 39;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+        return 4; // the drawn border and its rounded corners, off the screen when maximized
     default:
         return 0; // a window without a frame of the window manager's
     }

@@ -152,7 +152,21 @@ void QtWindowSystem::paintWindow(Hwnd hwnd, const MDC::Surface& surface)
     // shaped windows) the cut corners keep the window's background, never the key colour.
     if (const QRegion shape = w->mask(); !shape.isEmpty())
         painter.setClipRegion(shape, Qt::IntersectClip);
-    painter.drawImage(QPointF(0, 0), imageOf(surface, w->devicePixelRatioF()));
+    const double ratio = w->devicePixelRatioF();
+    const QImage image = imageOf(surface, ratio);
+    if (surface.splitRow < 0) {
+        painter.drawImage(QPointF(0, 0), image);
+        return;
+    }
+    // Drawn in parts: the rows above the split, the split row for all the rows it stands
+    // for, the rows below it at the window's bottom.
+    const int split = surface.splitRow, below = surface.height - split - 1, width = surface.width;
+    const auto logical = [ratio](double device) { return device / ratio; };
+    painter.drawImage(QRectF(0, 0, logical(width), logical(split)), image, QRectF(0, 0, width, split));
+    painter.drawImage(
+        QRectF(0, logical(split), logical(width), logical(1 + surface.splitRepeat)), image, QRectF(0, split, width, 1));
+    painter.drawImage(QRectF(0, logical(split + 1 + surface.splitRepeat), logical(width), logical(below)), image,
+        QRectF(0, split + 1, width, below));
 }
 
 MDC::Surface QtWindowSystem::loadBitmapResource(int id)

@@ -51,6 +51,7 @@ constexpr unsigned WM_KEYDOWN = 256;
 constexpr unsigned WM_KEYUP = 257;
 constexpr unsigned WM_CHAR = 258;
 constexpr unsigned WM_SYSCOMMAND = 0x112;
+constexpr unsigned WM_NCHITTEST = 0x84;
 constexpr unsigned WM_MOUSEMOVE = 512;
 constexpr unsigned WM_LBUTTONDOWN = 513;
 constexpr unsigned WM_LBUTTONUP = 514;
@@ -91,6 +92,7 @@ constexpr unsigned SC_MINIMIZE = 0xF020;
 constexpr unsigned SC_MAXIMIZE = 0xF030;
 constexpr unsigned SC_CLOSE = 0xF060;
 constexpr unsigned SC_RESTORE = 0xF120;
+constexpr unsigned SC_KEYMENU = 0xF100;
 
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOWMAXIMIZED = 3;

@@ -71,6 +71,36 @@ protected:
         return probe->cursorImage();
     }
     XWindowProbe::Geometry geometry() { return probe->geometry(id()).value_or(XWindowProbe::Geometry {}); }
+    // Starts the shell from the copied folder against the local portal server and waits
+    // until its frame is attached (the window cut to the skin's shape).
+    std::unique_ptr<ChildProcess> startShell()
+    {
+        const std::string host = sim.host();
+        auto shell = std::make_unique<ChildProcess>("/usr/bin/env",
+            std::vector<std::string> {"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb",
+                "PORTAL_PRIMARY_SERVER=" + host, "PORTAL_BACKUP_SERVER=" + host, "FILM_MIRROR_SERVER=" + host,
+                "FILM_BACKUP_SERVER=" + host, "TV_SITE_SERVER=" + host, (program / "Pallomar").string()});
+        const bool shown = waitFor(
+            [&] {
+                window = display.findWindow("Orvel影视盒").value_or("");
+                return !window.empty();
+            },
+            30000);
+        probe = std::make_unique<XWindowProbe>(display.name());
+        if (!shown || !probe->connected()
+            || !waitFor([&] { return !probe->shapeContains(id(), 0, 0) && probe->shapeContains(id(), 10, 10); }, 15000))
+            return nullptr;
+        return shell;
+    }
+    // A press and release with no delay between them, as touchpads send them.
+    void tap(int x, int y, int times = 1)
+    {
+        std::vector<std::string> args {"mousemove", "--window", window, str(x), str(y), "sleep", "0.1", "click"};
+        if (times > 1)
+            args.insert(args.end(), {"--repeat", str(times), "--delay", "80"});
+        args.push_back("1");
+        display.input(args);
+    }
     unsigned long id() const { return std::stoul(window); }
 
     TempFolder program;
@@ -171,5 +201,89 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
         "0.15", "mousemove", "--window", window, str(g.width - 20), "10", "sleep", "0.15", "mouseup", "1"});
     EXPECT_EQ(shell.wait(15000), 0) << "the shell ends when its window closes";
     EXPECT_FALSE(program.exists("updatePallo.txt"));
+    EXPECT_TRUE(programs.endAll());
+}
+
+TEST_F(FrameRoad, TapsStayClicksAndTheFramesRulesHoldOverTheShellsChildren)
+{
+    const auto shell = startShell();
+    ASSERT_TRUE(shell) << "the shell shows with its frame";
+    rest(1000);
+
+    // A tap on the caption, then the pointer moves on with no button held: the window stays.
+    const XWindowProbe::Geometry first = geometry();
+    tap(600, 12);
+    display.input({"sleep", "0.3", "mousemove_relative", "--", "80", "60", "sleep", "0.2", "mousemove_relative", "--",
+        "40", "30", "sleep", "0.5"});
+    EXPECT_EQ(geometry(), first) << "the window followed the pointer after a tap";
+
+    // The window manager's resize to 1 x 1 stops at the minimum, which keeps the title area.
+    display.input({"windowsize", window, "1", "1", "sleep", "0.7"});
+    const XWindowProbe::Geometry small = geometry();
+    EXPECT_GE(small.width, 395) << small;
+    EXPECT_GE(small.height, 113) << small;
+    display.input({"windowsize", window, str(first.width), str(first.height)});
+    ASSERT_TRUE(waitFor([&] { return geometry().width == first.width && geometry().height == first.height; }, 5000));
+
+    // Over the title panel at the top edge the sizing cursor shows; over the content
+    // panel's outer pixel a drag sizes the window from its left edge.
+    const auto arrow = cursorAt(600, 12);
+    EXPECT_NE(cursorAt(80, 2), arrow);
+    EXPECT_NE(cursorAt(5, 300), arrow);
+    XWindowProbe::Geometry g = geometry();
+    drag(5, 300, -40, 0);
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return geometry() == XWindowProbe::Geometry {g.x - 40, g.y, g.width + 40, g.height};
+        },
+        5000))
+        << "from " << g << " to " << geometry();
+
+    // The close button turns red under the pointer and back when the pointer jumps into the
+    // page.
+    g = geometry();
+    const unsigned long closeHot = 0xd03a32;
+    display.input({"mousemove", "--window", window, str(g.width - 35), "10", "sleep", "0.3"});
+    EXPECT_TRUE(waitFor([&] { return probe->pixel(id(), g.width - 35, 10) == closeHot; }, 5000));
+    display.input({"mousemove", "--window", window, str(g.width - 35), "200", "sleep", "0.3"});
+    EXPECT_TRUE(waitFor([&] { return probe->pixel(id(), g.width - 35, 10) != closeHot; }, 5000))
+        << "the close button stayed hot";
+
+    // A fast double tap maximizes; the maximized window shows no cut corners.
+    const XWindowProbe::Geometry normal = geometry();
+    tap(600, 12, 2);
+    ASSERT_TRUE(waitFor([&] { return probe->maximized(id()) && geometry().width == 1024; }, 5000)) << geometry();
+    const XWindowProbe::Geometry maximized = geometry();
+    EXPECT_TRUE(waitFor([&] { return probe->shapeContains(id(), 0, 0); }, 5000));
+    for (const auto& [x, y] : {std::pair {maximized.width - 1, 0}, {0, maximized.height - 1}})
+        EXPECT_TRUE(probe->shapeContains(id(), x, y)) << x << "," << y;
+
+    // The pin keeps the maximized window as it is, and its native window.
+    const auto pin = [&] { tap(geometry().width - 135, 14); };
+    pin();
+    EXPECT_TRUE(waitFor([&] { return probe->hasState(id(), "_NET_WM_STATE_ABOVE"); }, 5000));
+    rest(500);
+    EXPECT_TRUE(probe->maximized(id()));
+    EXPECT_EQ(geometry(), maximized);
+    EXPECT_EQ(display.findWindow("Orvel影视盒").value_or(""), window) << "a new native window";
+
+    // A double tap restores the window to its normal place and size; on the normal window
+    // a double tap on row 27, the title strip's last rows, maximizes again.
+    tap(600, 12, 2);
+    EXPECT_TRUE(waitFor([&] { return !probe->maximized(id()) && geometry() == normal; }, 5000))
+        << "restored: " << geometry();
+    rest(300);
+    tap(600, 27, 2);
+    EXPECT_TRUE(waitFor([&] { return probe->maximized(id()); }, 5000)) << "row 27 acts as title bar";
+    tap(600, 12, 2);
+    EXPECT_TRUE(waitFor([&] { return !probe->maximized(id()) && geometry() == normal; }, 5000));
+    pin();
+    EXPECT_TRUE(waitFor([&] { return !probe->hasState(id(), "_NET_WM_STATE_ABOVE"); }, 5000));
+    rest(500);
+    EXPECT_EQ(geometry(), normal);
+    EXPECT_EQ(display.findWindow("Orvel影视盒").value_or(""), window);
+
+    tap(geometry().width - 20, 10);
+    EXPECT_EQ(shell->wait(15000), 0) << "the shell ends when its window closes";
     EXPECT_TRUE(programs.endAll());
 }

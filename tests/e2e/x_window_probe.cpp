@@ -64,6 +64,37 @@ bool XWindowProbe::maximized(unsigned long window) const
     return both;
 }
 
+bool XWindowProbe::hasState(unsigned long window, const char* stateName) const
+{
+    if (!m_display)
+        return false;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    const Atom state = XInternAtom(m_display, "_NET_WM_STATE", False);
+    if (XGetWindowProperty(m_display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data)
+            != Success
+        || !data)
+        return false;
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    const bool found = std::count(atoms, atoms + count, XInternAtom(m_display, stateName, False)) > 0;
+    XFree(data);
+    return found;
+}
+
+std::optional<unsigned long> XWindowProbe::pixel(unsigned long window, int x, int y) const
+{
+    if (!m_display)
+        return std::nullopt;
+    XImage* image = XGetImage(m_display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return std::nullopt;
+    const unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return value;
+}
+
 bool XWindowProbe::shapeContains(unsigned long window, int x, int y) const
 {
     int count = 0, ordering = 0;

@@ -35,6 +35,10 @@ public:
     std::optional<Geometry> geometry(unsigned long window) const;
     // Whether the window manager holds the window maximized both ways.
     bool maximized(unsigned long window) const;
+    // Whether the window's _NET_WM_STATE holds the named state ("_NET_WM_STATE_ABOVE").
+    bool hasState(unsigned long window, const char* stateName) const;
+    // The colour shown at a pixel of the window, 0xRRGGBB; nothing when it cannot be read.
+    std::optional<unsigned long> pixel(unsigned long window, int x, int y) const;
     // Whether the window's shape holds the pixel at (x, y) of the window.
     bool shapeContains(unsigned long window, int x, int y) const;
     // The pointer's cursor as it is drawn now: width, height, hot spot, then the pixels.

@@ -72,6 +72,8 @@ public:
     int menus = 0;
     unsigned menuAnswer = 0;
     int cursor = -1;
+    int limitQueries = 0;
+    int frameMetric = 0; // SM_CXFRAME, SM_CYFRAME
 
     // HookPlatform
     bool isWindow(Hwnd hwnd) const override { return hwnd == kWindow && exists; }
@@ -122,9 +124,20 @@ public:
     }
     frame::POINT cursorPos() const override { return {0, 0}; }
     MDC::Rect workArea(Hwnd) const override { return {0, 24, 1024, 744}; }
+    void sizeLimitsChanged(Hwnd) override { ++limitQueries; }
     int systemMetric(int index) const override
     {
-        return index == frame::SM_CXMINTRACK ? 136 : index == frame::SM_CYMINTRACK ? 39 : 0;
+        switch (index) {
+        case frame::SM_CXMINTRACK:
+            return 136;
+        case frame::SM_CYMINTRACK:
+            return 39;
+        case frame::SM_CXFRAME:
+        case frame::SM_CYFRAME:
+            return frameMetric;
+        default:
+            return 0;
+        }
     }
     void drawWindowText(Hwnd, MDC::Surface&, const std::string& text, MDC::Rect, unsigned) override
     {

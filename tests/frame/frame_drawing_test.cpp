@@ -80,11 +80,29 @@ TEST(FrameDrawing, WholeStretchWithoutMarginsAndCopiesWithoutTheKeyColour)
     Surface small = memorySurface(1, 1);
     stretch(small, {0, 0, 1, 1}, source, {0, 1, 2, 1});
     EXPECT_EQ(small.at(0, 0), rgb(5, 6, 7));
-    // Drawing off the surface is clipped, an empty surface takes nothing.
+    // Drawing off the surface is clipped: of an 8 x 8 enlargement at (-3, 5) only row 5,
+    // columns 0-4 land, column 0 from the source's first column, 1-4 from its second.
+    const Surface untouched = target;
     stretch(target, {-3, 5, 8, 8}, source, {0, 0, 2, 2});
+    EXPECT_EQ(target.at(0, 5), rgb(255, 0, 255));
+    for (int x = 1; x < 5; ++x)
+        EXPECT_EQ(target.at(x, 5), rgb(1, 2, 3)) << x;
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) {
+            if (y != 5 || x == 5) {
+                EXPECT_EQ(target.at(x, y), untouched.at(x, y)) << x << "," << y;
+            }
+        }
+    // An empty surface takes nothing and stays empty.
     Surface none = memorySurface(0, 10);
     EXPECT_TRUE(none.empty());
     stretch(none, {0, 0, 4, 4}, source, {0, 0, 2, 2});
+    nineStretch(none, {0, 0, 4, 4}, source, {0, 0, 2, 2}, {1, 1, 1, 1});
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(none.width, 0);
+    // No surface larger than the limit: 23901 x 23901 would take 2.28 GB.
+    EXPECT_TRUE(memorySurface(23901, 23901).empty());
+    EXPECT_FALSE(memorySurface(7680, 4320).empty());
 }
 
 TEST(FrameDrawing, TheSkinsCornersAreCutFromTheShapeAtAnySizeAndScale)

@@ -95,7 +95,10 @@ TEST(FrameRules, EdgesAndCornersOnlyOnASizableNormalWindow)
         {392, 292, HIT_BOTTOMRIGHT, HIT_CLIENT},
         {9, 8, HIT_CAPTION, HIT_CAPTION},
         {200, 26, HIT_CAPTION, HIT_CAPTION},
-        {200, 27, HIT_CLIENT, HIT_CLIENT},
+        // The title strip is 29 rows tall: its last rows are caption too.
+        {200, 27, HIT_CAPTION, HIT_CAPTION},
+        {200, 28, HIT_CAPTION, HIT_CAPTION},
+        {200, 29, HIT_CLIENT, HIT_CLIENT},
         {370, 2, HIT_TOP, HIT_CLOSE},
     };
     for (const Case& c : cases) {

@@ -8,7 +8,10 @@
 #include "qt_window_system.h"
 #include "skinned_frame.h"
 
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -218,4 +221,131 @@ TEST_F(FrameWindow, AFrameAddedBackIsTakenAwayAgain)
     window.setWindowFlag(Qt::FramelessWindowHint, false);
     window.show();
     ASSERT_TRUE(waitUntil([&] { return window.isVisible() && (window.windowFlags() & Qt::FramelessWindowHint); }));
+}
+
+namespace {
+
+// A child that takes its presses and moves, as the content panels and the page do.
+class TakingPanel final : public QWidget
+{
+public:
+    explicit TakingPanel(QWidget* parent)
+        : QWidget(parent)
+    {
+        setMouseTracking(true);
+    }
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        ++presses;
+        e->accept();
+    }
+    void mouseMoveEvent(QMouseEvent* e) override { e->accept(); }
+};
+
+} // namespace
+
+TEST_F(FrameWindow, APressBecomesAMoveOnlyOnceThePointerMovedPastTheDragDistance)
+{
+    const QPoint start = window.geometry().topLeft();
+    QTest::mousePress(native(), Qt::LeftButton, {}, {200, 10});
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << "a press alone is no drag yet";
+    QTest::mouseMove(native(), {201, 10});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.geometry().topLeft(), start) << "within the drag distance the window stays";
+    QTest::mouseRelease(native(), Qt::LeftButton, {}, {201, 10});
+    QTest::mouseMove(native(), {260, 60});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.geometry().topLeft(), start) << "after a tap the window does not follow the pointer";
+
+    // Past the distance the window catches up with the pointer at once, then follows it.
+    QTest::mousePress(native(), Qt::LeftButton, {}, {200, 10});
+    QTest::mouseMove(native(), {260, 50});
+    QTest::mouseRelease(native(), Qt::LeftButton, {}, {200, 10});
+    ASSERT_TRUE(waitUntil([&] { return window.geometry().topLeft() == start + QPoint(60, 40); }));
+
+    // A fast double tap maximizes.
+    QTest::mouseDClick(native(), Qt::LeftButton, {}, {200, 10});
+    ASSERT_TRUE(waitUntil([&] { return window.isMaximized(); }));
+}
+
+TEST_F(FrameWindow, OverChildrenTheFramesPartsKeepTheirCursorsPressesAndHotState)
+{
+    const int w = window.width();
+    TakingPanel content(&window);
+    content.setGeometry(4, 40, w - 8, 150);
+    QLabel title(&window);
+    title.setGeometry(0, 0, 160, 29);
+    title.setEnabled(false);
+    content.show();
+    title.show();
+
+    // The close button turns hot and back to normal when the pointer goes into a child.
+    QTest::mouseMove(native(), {w - 20, 10});
+    ASSERT_TRUE(waitUntil([&] { return form->ButtonState(CLOSE_BUTTON) == 1; }));
+    QTest::mouseMove(native(), {w - 20, 60});
+    EXPECT_TRUE(waitUntil([&] { return form->ButtonState(CLOSE_BUTTON) == 0; }));
+
+    // The sizing cursors over the title panel and the panel's outer pixels; the child's
+    // own cursor over its client area.
+    const auto cursorAt = [&](QPoint at) {
+        QTest::mouseMove(native(), at);
+        QCoreApplication::processEvents();
+        const QCursor* shown = QGuiApplication::overrideCursor();
+        return shown ? shown->shape() : Qt::BitmapCursor;
+    };
+    EXPECT_EQ(cursorAt({80, 2}), Qt::SizeVerCursor);
+    EXPECT_EQ(cursorAt({5, 100}), Qt::SizeHorCursor);
+    EXPECT_EQ(cursorAt({100, 100}), Qt::BitmapCursor) << "no override over the client area";
+
+    // A press on the panel's outer pixel sizes the window from its left edge; the panel
+    // never sees it. A press inside is the panel's.
+    const QRect before = window.geometry();
+    QTest::mousePress(native(), Qt::LeftButton, {}, {5, 100});
+    QTest::mouseMove(native(), {-35, 100});
+    QTest::mouseRelease(native(), Qt::LeftButton, {}, {5, 100});
+    ASSERT_TRUE(waitUntil([&] { return window.geometry() == before.adjusted(-40, 0, 0, 0); }))
+        << window.geometry().x() << "," << window.geometry().width();
+    EXPECT_EQ(content.presses, 0);
+    QTest::mouseClick(native(), Qt::LeftButton, {}, {100, 100});
+    EXPECT_EQ(content.presses, 1);
+    EXPECT_EQ(window.geometry(), before.adjusted(-40, 0, 0, 0));
+}
+
+TEST_F(FrameWindow, AltSpaceOpensTheFramesSystemMenuFromAnyChild)
+{
+    TakingPanel content(&window);
+    content.setGeometry(4, 40, 200, 100);
+    content.setFocusPolicy(Qt::StrongFocus);
+    content.show();
+    int opened = 0;
+    const auto previous = QtWindowSystem::instance().setSystemMenuChooser([&](QMenu&, QPoint) {
+        ++opened;
+        return 0u;
+    });
+    QTest::keyClick(&content, Qt::Key_Space, Qt::AltModifier);
+    QTest::keyClick(&window, Qt::Key_Space, Qt::AltModifier);
+    QTest::keyClick(&content, Qt::Key_Space);
+    QtWindowSystem::instance().setSystemMenuChooser(previous);
+    EXPECT_EQ(opened, 2);
+}
+
+TEST_F(FrameWindow, MaximizedTheWindowShowsNeitherBorderNorCutCorners)
+{
+    window.showMaximized();
+    ASSERT_TRUE(waitUntil([&] { return window.isMaximized(); }));
+    ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(window.width(), scale); }));
+    const QRegion mask = window.mask();
+    const int r = window.width() - 1, b = window.height() - 1;
+    for (const QPoint p : {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b)})
+        EXPECT_TRUE(mask.contains(p)) << p.x() << "," << p.y();
+    const QImage image = shot();
+    // Every device pixel of the left column and the bottom row is client background.
+    const MDC::Pixel client = skin.at(4, 50);
+    for (int y = MDC::toDevice(60, scale); y < image.height(); ++y)
+        ASSERT_EQ(image.pixel(0, y) | 0xFF000000u, client) << "device row " << y;
+    for (int x = 0; x < image.width(); ++x)
+        ASSERT_EQ(image.pixel(x, image.height() - 1) | 0xFF000000u, client) << "device column " << x;
 }

@@ -126,9 +126,12 @@ TEST_F(SkinForm, DoubleClickOnTheCaptionMaximizesAndRestoresAndTheSystemMenuOpen
     window.mouse(WM_LBUTTONDBLCLK, 200, 26, MK_LBUTTON);
     window.mouse(WM_LBUTTONUP, 200, 26);
     window.zoomed = false;
-    window.mouse(WM_LBUTTONDBLCLK, 200, 27, MK_LBUTTON);
+    // The title strip's last rows are caption too; the row below it is client.
+    window.mouse(WM_LBUTTONDBLCLK, 200, 28, MK_LBUTTON);
+    window.mouse(WM_LBUTTONUP, 200, 28);
+    window.mouse(WM_LBUTTONDBLCLK, 200, 29, MK_LBUTTON);
     window.mouse(WM_RBUTTONDBLCLK, 200, 10, MK_RBUTTON);
-    EXPECT_EQ(window.shown, (std::vector<int> {SW_SHOWMAXIMIZED, SW_SHOWNORMAL}));
+    EXPECT_EQ(window.shown, (std::vector<int> {SW_SHOWMAXIMIZED, SW_SHOWNORMAL, SW_SHOWMAXIMIZED}));
 
     window.menuAnswer = SC_MINIMIZE;
     window.mouse(WM_RBUTTONDOWN, 200, 100, MK_RBUTTON);
@@ -142,7 +145,118 @@ TEST_F(SkinForm, DoubleClickOnTheCaptionMaximizesAndRestoresAndTheSystemMenuOpen
     window.mouse(WM_RBUTTONDOWN, 340, 10, MK_RBUTTON);
     window.mouse(WM_RBUTTONUP, 340, 10);
     EXPECT_EQ(form->ButtonState(MAX_BUTTON), 1);
-    EXPECT_EQ(window.shown.size(), 2u);
+    EXPECT_EQ(window.shown.size(), 3u);
+
+    // alt+space opens the same menu from the keyboard; other commands are the window's.
+    window.menuAnswer = SC_CLOSE;
+    const int own = window.ownCalls;
+    window.send(WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    EXPECT_EQ(window.menus, 2);
+    EXPECT_TRUE(sent(WM_SYSCOMMAND, SC_CLOSE));
+    EXPECT_EQ(window.ownCalls, own);
+    window.send(WM_SYSCOMMAND, SC_MOVE, 0);
+    EXPECT_EQ(window.ownCalls, own + 1);
+}
+
+TEST_F(SkinForm, TheHitTestAnswersForAnyPointAndTheSizeLimitsHoldFromTheAttach)
+{
+    EXPECT_EQ(window.limitQueries, 1) << "asked for once the frame answers them";
+    const int own = window.ownCalls;
+    EXPECT_EQ(window.send(WM_NCHITTEST, 0, makeLParam(3, 100)), HIT_LEFT);
+    EXPECT_EQ(window.send(WM_NCHITTEST, 0, makeLParam(100, 10)), HIT_CAPTION);
+    EXPECT_EQ(window.send(WM_NCHITTEST, 0, makeLParam(200, 200)), HIT_CLIENT);
+    EXPECT_EQ(window.ownCalls, own);
+
+    window.frameMetric = 4;
+    form->setMinTrackSize({395, 113});
+    EXPECT_EQ(window.limitQueries, 2);
+    MINMAXINFO info;
+    window.send(WM_GETMINMAXINFO, 0, reinterpret_cast<LParam>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 395);
+    EXPECT_EQ(info.ptMinTrackSize.y, 113);
+    EXPECT_EQ(info.ptMaxPosition.x, -4);
+    EXPECT_EQ(info.ptMaxPosition.y, 20);
+    EXPECT_EQ(info.ptMaxSize.x, 1032);
+}
+
+TEST_F(SkinForm, AtAnyScaleTheCaptionButtonsRowsMeetTheTitleBars)
+{
+    for (const double ratio : {1.25, 1.5, 1.75, 2.0}) {
+        window.ratio = ratio;
+        window.send(WM_SIZE, SIZE_RESTORED, makeLParam(401, 300));
+        const MDC::Surface& f = form->frameSurface();
+        const MDC::Pixel outline = window.skin.at(4, 0);
+        // Every device row of the top: the outline is as thick over each button as over the
+        // title bar beside it, and the buttons meet without a gap.
+        for (int y = 0; y < MDC::toDevice(19, ratio); ++y) {
+            const bool bar = f.at(MDC::toDevice(200, ratio), y) == outline;
+            for (const int x : {401 - 95 + 1, 401 - 67 + 1, 401 - 39 + 1})
+                ASSERT_EQ(f.at(MDC::toDevice(x, ratio), y) == outline, bar) << ratio << ": " << x << "," << y;
+        }
+    }
+}
+
+TEST_F(SkinForm, MaximizedTheBorderAndTheCutCornersLieOffTheScreen)
+{
+    // The window manager keeps the maximized window on the work area.
+    window.frameMetric = 4;
+    window.rect = {0, 24, 1024, 744};
+    window.zoomed = true;
+    window.send(WM_SIZE, SIZE_MAXIMIZED, makeLParam(1024, 744));
+    EXPECT_EQ(form->frameOrigin().x, 4);
+    EXPECT_EQ(form->frameOrigin().y, 4);
+    const MDC::Region& shape = window.regions.back();
+    for (const auto& [x, y] : {std::pair {0, 0}, {1023, 0}, {0, 743}, {1023, 743}})
+        EXPECT_TRUE(shape.contains(x, y)) << x << "," << y;
+    const MDC::Surface& surface = form->frameSurface();
+    ASSERT_EQ(surface.width, 1024);
+    EXPECT_EQ(surface.at(0, 300), window.skin.at(4, 50)) << "client background, no border";
+    EXPECT_EQ(surface.at(500, 743), window.skin.at(4, 50));
+    // The restore glyph and the close button shift with the frame: the close button's
+    // rounded corner is off the screen.
+    for (int y = 4; y < 19; ++y)
+        for (int x = 0; x < 35; ++x)
+            ASSERT_EQ(surface.at(989 + x, y - 4), window.skin.at(93 + x, y)) << x << "," << y;
+    EXPECT_EQ(window.send(WM_NCHITTEST, 0, makeLParam(1023, 0)), HIT_CLOSE);
+    EXPECT_EQ(window.send(WM_NCHITTEST, 0, makeLParam(0, 300)), HIT_CLIENT);
+    window.mouse(WM_MOUSEMOVE, 1023, 0);
+    EXPECT_EQ(form->ButtonState(CLOSE_BUTTON), 1);
+
+    window.zoomed = false;
+    window.rect = {100, 80, 400, 300};
+    window.send(WM_SIZE, SIZE_RESTORED, makeLParam(400, 300));
+    EXPECT_EQ(form->frameOrigin().x, 0);
+    EXPECT_FALSE(window.regions.back().contains(0, 0));
+}
+
+TEST_F(SkinForm, AWindowOfAnySizeIsDrawnWithinTheSurfaceLimit)
+{
+    struct Case
+    {
+        int width, height;
+        double ratio;
+    };
+    for (const Case c : {Case {23901, 23901, 1.0}, Case {400, 300, 1.5}, Case {7680, 4320, 1.0}, Case {7680, 4321, 1.0},
+             Case {9000, 30000, 1.5}}) {
+        window.rect = {0, 0, c.width, c.height};
+        window.ratio = c.ratio;
+        window.send(WM_SIZE, SIZE_RESTORED, makeLParam(c.width, c.height));
+        const std::string at = std::to_string(c.width) + "x" + std::to_string(c.height);
+        for (const MDC::Surface* s : {&form->frameSurface(), &form->backgroundSurface()}) {
+            ASSERT_FALSE(s->empty()) << at;
+            EXPECT_LE(static_cast<std::int64_t>(s->width) * s->height, MDC::kMaxSurfaceArea) << at;
+            EXPECT_EQ(MDC::shownHeight(*s), MDC::toDevice(c.height, c.ratio)) << at;
+            EXPECT_EQ(s->width, MDC::toDevice(c.width, c.ratio)) << at;
+        }
+        const MDC::Surface& f = form->frameSurface();
+        EXPECT_EQ(f.at(f.width / 2, f.height - 1), window.skin.at(4, 53)) << at << ": the bottom border";
+        EXPECT_EQ(f.at(0, f.height / 2), window.skin.at(0, 50)) << at << ": the left border";
+        const MDC::Region& shape = window.regions.back();
+        EXPECT_FALSE(shape.contains(0, c.height - 1)) << at << ": the cut corner at the window's bottom";
+        EXPECT_TRUE(shape.contains(c.width / 2, c.height - 1)) << at;
+        EXPECT_TRUE(shape.contains(c.width / 2, c.height / 2)) << at;
+        EXPECT_FALSE(shape.contains(c.width / 2, c.height)) << at;
+    }
 }
 
 TEST_F(SkinForm, HoverRedrawsAtMostTwoButtonsAndPaintingOnlyCopies)
@@ -210,14 +324,18 @@ TEST_F(SkinForm, WindowMessagesAfterTheAttach)
 
 TEST_F(SkinForm, ReleasedByTheCloseItSendsTheFrameEndsAfterTheMessage)
 {
-    window.onSend = [this](unsigned uMsg) {
-        if (uMsg == WM_CLOSE)
-            CSkinForm::Release(std::move(form));
+    bool hookedWhileHandling = false;
+    window.onSend = [&](unsigned uMsg) {
+        if (uMsg != WM_CLOSE)
+            return;
+        CSkinForm::Release(std::move(form));
+        // Still handling the release: the frame and its hook live on until it is done.
+        hookedWhileHandling = window.proc != nullptr;
     };
     window.mouse(WM_LBUTTONDOWN, 370, 10, MK_LBUTTON);
     window.mouse(WM_LBUTTONUP, 370, 10);
-    EXPECT_FALSE(form);
-    EXPECT_FALSE(window.proc) << "the hook ended with the frame";
+    EXPECT_TRUE(hookedWhileHandling);
+    EXPECT_FALSE(window.proc) << "the hook ended with the frame, once the message was done";
     EXPECT_EQ(window.send(WM_LBUTTONUP, 0, makeLParam(370, 10)), 7);
     window.runTimers();
 }
