@@ -198,21 +198,17 @@ bool QtWindowSystem::followPendingDrag(HookFilter& filter, QEvent& event)
     pending.active = false;
     QWidget& w = *filter.window;
     const MINMAXINFO limits = applySizeLimits(w);
-    if (!w.isMaximized()) {
-        // The pointer is some pixels on already: the window catches up before it follows.
-        const QPoint delta = now - pending.from;
-        const QRect g = w.geometry();
-        const MDC::Rect r = draggedRect({g.x(), g.y(), g.width(), g.height()}, pending.hit, delta.x(), delta.y(),
-            limits.ptMinTrackSize, limits.ptMaxTrackSize);
+    // The window manager moves and sizes, with its snapping and its own rules, from where
+    // the press was.
+    if (QWindow* native = w.windowHandle(); native && startWindowManagerDrag(*native, pending.hit, pending.from))
+        return true;
+    // Our own drag: the window catches up with the pointer's way so far, then follows it.
+    const QPoint delta = now - pending.from;
+    const QRect g = w.geometry();
+    const MDC::Rect r = draggedRect({g.x(), g.y(), g.width(), g.height()}, pending.hit, delta.x(), delta.y(),
+        limits.ptMinTrackSize, limits.ptMaxTrackSize);
+    if (!w.isMaximized())
         w.setGeometry(r.x, r.y, r.width, r.height);
-    }
-    // The window manager moves and sizes, with its snapping and its own rules.
-    if (QWindow* native = w.windowHandle()) {
-        const bool started
-            = pending.hit == HTCAPTION ? native->startSystemMove() : native->startSystemResize(edgesOf(pending.hit));
-        if (started)
-            return true;
-    }
     filter.drag.begin(w, pending.hit, now, true, limits.ptMinTrackSize, limits.ptMaxTrackSize);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QWidget>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -94,7 +95,74 @@ bool compositorRunning()
     return owned;
 }
 
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name, std::uint16_t length)
+{
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, length, name), nullptr);
+    xcb_atom_t value = XCB_ATOM_NONE;
+    if (reply)
+        value = reply->atom;
+    std::free(reply);
+    return value;
+}
+
+// _NET_WM_MOVERESIZE directions by hit code.
+std::uint32_t moveResizeDirection(int hit)
+{
+    switch (hit) {
+    case HIT_TOPLEFT:
+        return 0;
+    case HIT_TOP:
+        return 1;
+    case HIT_TOPRIGHT:
+        return 2;
+    case HIT_RIGHT:
+        return 3;
+    case HIT_BOTTOMRIGHT:
+        return 4;
+    case HIT_BOTTOM:
+        return 5;
+    case HIT_BOTTOMLEFT:
+        return 6;
+    case HIT_LEFT:
+        return 7;
+    default:
+        return 8; // move
+    }
+}
+
 } // namespace
+
+bool startWindowManagerDrag(QWindow& window, int hit, QPoint from)
+{
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    const char name[] = "_NET_WM_MOVERESIZE";
+    const xcb_atom_t moveResize = internAtom(c, name, sizeof name - 1);
+    if (moveResize == XCB_ATOM_NONE)
+        return false;
+    // The window manager takes the pointer: our own grab of the press ends first.
+    xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = static_cast<xcb_window_t>(window.winId());
+    event.type = moveResize;
+    // Where the press was, in device pixels: the window manager moves the window by the
+    // pointer's way since then, including the part before the drag distance was reached.
+    const qreal ratio = window.devicePixelRatio();
+    event.data.data32[0] = static_cast<std::uint32_t>(qRound(from.x() * ratio));
+    event.data.data32[1] = static_cast<std::uint32_t>(qRound(from.y() * ratio));
+    event.data.data32[2] = moveResizeDirection(hit);
+    event.data.data32[3] = 1; // left button
+    event.data.data32[4] = 1; // from an application
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    return true;
+}
 
 void QtWindowSystem::drawWindowText(
     Hwnd hwnd, MDC::Surface& surface, const std::string& text, MDC::Rect rect, unsigned format)

@@ -30,7 +30,9 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name)
 {
     xcb_intern_atom_reply_t* reply
         = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
+    xcb_atom_t value = XCB_ATOM_NONE;
+    if (reply)
+        value = reply->atom;
     std::free(reply);
     return value;
 }

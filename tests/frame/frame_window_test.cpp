@@ -8,6 +8,7 @@
 #include "qt_window_system.h"
 #include "skinned_frame.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
