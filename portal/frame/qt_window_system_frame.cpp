@@ -18,28 +18,6 @@ namespace {
 
 constexpr std::uint32_t kFrameBits = WS_BORDER | WS_DLGFRAME;
 
-Qt::Edges edgesOf(int hit)
-{
-    switch (hit) {
-    case HIT_LEFT:
-        return Qt::LeftEdge;
-    case HIT_RIGHT:
-        return Qt::RightEdge;
-    case HIT_TOP:
-        return Qt::TopEdge;
-    case HIT_TOPLEFT:
-        return Qt::TopEdge | Qt::LeftEdge;
-    case HIT_TOPRIGHT:
-        return Qt::TopEdge | Qt::RightEdge;
-    case HIT_BOTTOM:
-        return Qt::BottomEdge;
-    case HIT_BOTTOMLEFT:
-        return Qt::BottomEdge | Qt::LeftEdge;
-    default:
-        return Qt::BottomEdge | Qt::RightEdge;
-    }
-}
-
 } // namespace
 
 std::uint32_t QtWindowSystem::style(Hwnd hwnd) const
