@@ -88,11 +88,6 @@ public:
 
 private:
     friend class HookFilter;
-
-    // Asks the window manager to move (hit HTCAPTION) or size (an edge code) the window, as if the
-    // drag had begun at `from` (screen pixels) with the left button held. False where no X11
-    // window manager can be asked.
-    bool startWindowManagerDrag(QWindow& window, int hit, QPoint from);
     QtWindowSystem() = default;
     HookFilter* hook(Hwnd hwnd) const;
     // Asks the hooked window for its size limits (WM_GETMINMAXINFO) and applies them.
