@@ -56,8 +56,9 @@ void frmMain::Form_Load()
     guarded([&] { dtop->setEnabled(false); });
     guarded([&] {
         c_Skin = frame::newSkinForm();
-        c_Skin->Attach(frame::hwndOf(this));
+        // The window's own minimum, before the frame's limits take over at the attach.
         c_Skin->setMinTrackSize({minimumWidth(), minimumHeight()});
+        c_Skin->Attach(frame::hwndOf(this));
     });
     guarded([&] {
         Load_Web->Navigate(localPage("\\html\\loading.html"));
