@@ -77,7 +77,8 @@ frmMain::frmMain(QWidget* parent)
     setPalette(palette);
     resize(twips::toPixels(portal::kDesignClientWidthTwips), twips::toPixels(portal::kDesignClientHeightTwips));
     // Never so small that the title area's buttons overlap or leave the window.
-    setMinimumSize(twips::toPixels(portal::kMinClientWidthTwips), twips::toPixels(portal::kMinClientHeightTwips));
+    // Rounded up, so that no pixel of the title area is cut off.
+    setMinimumSize((portal::kMinClientWidthTwips + 14) / 15, (portal::kMinClientHeightTwips + 14) / 15);
     // First shown centred on the screen.
     if (const QScreen* where = screen())
         move(where->availableGeometry().center() - rect().center());

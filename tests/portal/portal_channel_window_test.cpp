@@ -305,8 +305,10 @@ TEST_F(PortalChannels, RightClicksOpenTheWindowsMenusAndNotTheEngines)
         Qt::RightButton, Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(window->MenuePicBox, &rightPress);
     EXPECT_EQ(openedMenus.size(), 2U);
-    QMouseEvent leftPress(QEvent::MouseButtonPress, QPointF(3, 3), window->MenuePicBox->mapToGlobal(QPointF(3, 3)),
-        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    // In the button's middle: its top rows lie on the frame's sizing edge, which takes presses over every child.
+    const QPointF middle = QRectF(window->MenuePicBox->rect()).center();
+    QMouseEvent leftPress(QEvent::MouseButtonPress, middle, window->MenuePicBox->mapToGlobal(middle), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window->MenuePicBox, &leftPress);
     ASSERT_EQ(openedMenus.size(), 3U);
     EXPECT_EQ(openedMenus.back(), window->addmenus);
