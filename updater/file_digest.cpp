@@ -2,6 +2,9 @@
 
 #include <openssl/evp.h>
 
+#include <fstream>
+#include <vector>
+
 namespace file_digest {
 namespace {
 
@@ -84,6 +87,34 @@ Sha256 sha256(std::string_view bytes)
     Sha256Hasher hasher;
     hasher.add(bytes);
     return hasher.finish();
+}
+
+} // namespace file_digest
+
+namespace file_digest {
+
+std::optional<FileFigures> measureFile(const std::string& path, std::ostream* copy)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    Sha256Hasher hasher;
+    FileFigures figures;
+    std::vector<char> buffer(1 << 20);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const std::streamsize got = in.gcount();
+        if (got <= 0)
+            break;
+        hasher.add(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        figures.size += got;
+        if (copy && !copy->write(buffer.data(), got))
+            return std::nullopt;
+    }
+    if (in.bad())
+        return std::nullopt;
+    figures.sha256 = hasher.finish();
+    return figures;
 }
 
 } // namespace file_digest

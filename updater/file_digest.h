@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,5 +38,16 @@ private:
 };
 
 Sha256 sha256(std::string_view bytes);
+
+struct FileFigures
+{
+    std::int64_t size = 0;
+    Sha256 sha256 {};
+};
+
+// The length and digest of the file at `path`, read in blocks; the bytes also go to `copy`
+// when one is given, so the figures describe exactly what was copied. Nothing when the file
+// cannot be read or the copy cannot be written.
+std::optional<FileFigures> measureFile(const std::string& path, std::ostream* copy = nullptr);
 
 } // namespace file_digest

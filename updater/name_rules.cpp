@@ -70,6 +70,18 @@ bool isReserved(const std::string& folded)
 
 } // namespace
 
+bool isRunTimeFile(std::string_view name)
+{
+    static const std::unordered_set<std::string> written {"setting.ini", "update.txt", "updatenews.txt",
+        "updatepallo.txt", "updatepallonews.txt", "bin\\pallomaradcontrol.txt", "bin\\tovantvadcontrol.txt",
+        "update-key.pub"};
+    const std::string folded = foldedName(name);
+    const auto endsWith = [&](std::string_view tail) { return folded.ends_with(tail); };
+    // "Setting.ini" is replaced through temporary files beside it and may leave a copy.
+    return isReserved(folded) || written.contains(folded) || folded.starts_with("setting.ini.") || endsWith(".tmp")
+        || endsWith(".writing");
+}
+
 bool isInstallableName(std::string_view name, modXml::TextEncoding listEncoding)
 {
     if (!path_safety::isSafeRelativeName(name) || platform::sanitizeUtf8(name) != name)

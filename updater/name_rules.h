@@ -17,6 +17,11 @@ namespace name_rules {
 // through the list's encoding.
 bool isInstallableName(std::string_view name, modXml::TextEncoding listEncoding);
 
+// True for the files the programs write at run time in the program folder (the settings,
+// the local update and control files, the lists, temporary files) and for the key an
+// installation trusts: a release never offers them, whatever the maker's folder holds.
+bool isRunTimeFile(std::string_view name);
+
 // The name as a file system that ignores letter case and takes either separator sees it.
 std::string foldedName(std::string_view name);
 
