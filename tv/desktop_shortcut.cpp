@@ -66,6 +66,9 @@ std::string entryText(const std::string& programFolder)
 
 std::string refusal(const std::string& programFolder)
 {
+    // The entry names the program and its icon by absolute paths; a desktop finds nothing else.
+    if (programFolder.empty() || programFolder.front() != '/')
+        return "程序文件夹的路径不是绝对路径，桌面快捷方式无法记下它。";
     for (const char c : programFolder) {
         const auto byte = static_cast<unsigned char>(c);
         if ((byte < 0x20 && c != '\n' && c != '\r' && c != '\t') || byte == 0x7F)

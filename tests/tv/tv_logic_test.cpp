@@ -73,6 +73,7 @@ TEST(DesktopShortcut, EntryValidatesOrNothingIsWrittenForAnyProgramFolder)
         {"/x\xFFy", false}, // not UTF-8
         {"/x\xC3(y", false}, {"/x\xE7\x99", false}, // cut short
         {"/x\xED\xA0\x80", false}, // a surrogate
+        {"Mhom/eM", false}, // relative: the desktop would find no program or icon
     };
     for (int c = 1; c < 0x20; ++c)
         if (c != '\t' && c != '\n' && c != '\r')
