@@ -11,7 +11,7 @@ packages=(
     qt6-translations-l10n
     xvfb xauth xdotool x11-utils x11-apps openbox trayer fonts-wqy-microhei fonts-dejavu-core
     libxcb1-dev libx11-dev libxext-dev libxfixes-dev
-    curl procps ffmpeg
+    curl procps ffmpeg python3
     libsodium-dev libssl-dev minisign
     desktop-file-utils
     clang-14 libclang-rt-14-dev
