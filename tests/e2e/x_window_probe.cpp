@@ -45,23 +45,7 @@ std::optional<XWindowProbe::Geometry> XWindowProbe::geometry(unsigned long windo
 
 bool XWindowProbe::maximized(unsigned long window) const
 {
-    if (!m_display)
-        return false;
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    const Atom state = XInternAtom(m_display, "_NET_WM_STATE", False);
-    if (XGetWindowProperty(m_display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data)
-            != Success
-        || !data)
-        return false;
-    const auto* atoms = reinterpret_cast<const Atom*>(data);
-    const Atom vertical = XInternAtom(m_display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
-    const Atom horizontal = XInternAtom(m_display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
-    const bool both = std::count(atoms, atoms + count, vertical) && std::count(atoms, atoms + count, horizontal);
-    XFree(data);
-    return both;
+    return hasState(window, "_NET_WM_STATE_MAXIMIZED_VERT") && hasState(window, "_NET_WM_STATE_MAXIMIZED_HORZ");
 }
 
 bool XWindowProbe::hasState(unsigned long window, const char* stateName) const
