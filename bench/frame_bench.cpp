@@ -4,8 +4,8 @@
 // copies the ready surface. Figures to read, never asserted.
 // Usage: frame_bench [--benchmark_filter=...]; QT_SCALE_FACTOR=2 for a 200 % display.
 
-#include "CSkinForm.h"
-#include "skinned_frame.h"
+#include "portal/frame/logic/CSkinForm.h"
+#include "portal/frame/windows/skinned_frame.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -3,8 +3,8 @@
 // bare Qt WebEngine view loading the same page. Figures to read, never asserted.
 // Usage: portal_startup_bench [--runs N]
 
-#include "child_process.h"
-#include "temp_folder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 #include <algorithm>
 #include <chrono>

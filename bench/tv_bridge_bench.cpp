@@ -4,10 +4,10 @@
 // Usage: tv_bridge_bench [--count N] [--engine-defaults]   (offscreen; default N = 10000)
 //   --engine-defaults: the engine as it comes, with its cap on a page's navigations
 
-#include "BrowserPane.h"
-#include "TOVAN_COM.h"
-#include "program_folder.h"
-#include "temp_folder.h"
+#include "common/windows/BrowserPane.h"
+#include "platform/program_folder.h"
+#include "tests/support/temp_folder.h"
+#include "tv/windows/TOVAN_COM.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

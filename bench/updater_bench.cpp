@@ -8,12 +8,12 @@
 // Usage: updater_bench [--files N] [--size-mb M] [--big-mb B] [--runs R] [--curl 0]
 //        updater_bench --memory MB   (one measurement in this process; prints its figures)
 
-#include "UpdaterSession.h"
-#include "child_process.h"
-#include "file_digest.h"
-#include "message_box.h"
-#include "program_folder.h"
-#include "temp_folder.h"
+#include "common/logic/message_box.h"
+#include "platform/program_folder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "updater/logic/UpdaterSession.h"
+#include "updater/logic/file_digest.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,11 +10,11 @@
 //        updater_scale_bench --run compare|list --entries N --host H --max-seconds S
 //          (one measurement in a fresh process; prints its figures)
 
-#include "child_process.h"
-#include "frmUpdate.h"
-#include "message_box.h"
-#include "program_folder.h"
-#include "temp_folder.h"
+#include "common/logic/message_box.h"
+#include "platform/program_folder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "updater/windows/frmUpdate.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -1,7 +1,6 @@
 # The real message box alone: the updater needs it without the browser engine, whose
 # libraries would add tens of megabytes to every process that links them.
-add_library(common_message_box STATIC qt_message_box.cpp qt_message_box.h qt_translations.cpp qt_translations.h)
-target_include_directories(common_message_box PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+add_library(common_message_box STATIC windows/qt_message_box.cpp windows/qt_message_box.h windows/qt_translations.cpp windows/qt_translations.h)
 target_link_libraries(common_message_box
     PUBLIC common_logic Qt6::Widgets
     PRIVATE project_warnings project_qt_options)
@@ -9,26 +8,25 @@ target_link_libraries(common_message_box
 # Shared client services with windows (Qt Widgets): browser pane, update notice, pop-ups.
 add_library(common_windows STATIC)
 set_target_properties(common_windows PROPERTIES AUTOMOC ON AUTORCC ON)
-target_include_directories(common_windows PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(common_windows
     PUBLIC common_logic common_message_box Qt6::Widgets Qt6::WebEngineWidgets
     PRIVATE project_warnings project_qt_options)
 target_sources(common_windows PRIVATE
-    twips.h
-    BrowserPane.cpp BrowserPane.h pane_context_menu.cpp pane_context_menu.h
-    renderer_recovery.cpp renderer_recovery.h
-    local_pages.cpp local_pages.h
-    pane_playback.cpp pane_playback.h
-    full_screen_view.cpp full_screen_view.h
-    pane_script.h)
+    windows/twips.h
+    windows/BrowserPane.cpp windows/BrowserPane.h windows/pane_context_menu.cpp windows/pane_context_menu.h
+    windows/renderer_recovery.cpp windows/renderer_recovery.h
+    windows/local_pages.cpp windows/local_pages.h
+    windows/pane_playback.cpp windows/pane_playback.h
+    windows/full_screen_view.cpp windows/full_screen_view.h
+    windows/pane_script.h)
 target_sources(common_windows PRIVATE
-    FindUpdate.cpp FindUpdate.h drawn_images.cpp drawn_images.h)
+    windows/FindUpdate.cpp windows/FindUpdate.h windows/drawn_images.cpp windows/drawn_images.h)
 target_sources(common_windows PRIVATE
-    ad_popup_parts.cpp ad_popup_parts.h
-    frmRightBottom.cpp frmRightBottom.h
-    frmUnload.cpp frmUnload.h
-    ad_control_run.cpp ad_control_run.h
-    exit_advert.h unload_advert.cpp unload_advert.h)
+    windows/ad_popup_parts.cpp windows/ad_popup_parts.h
+    windows/frmRightBottom.cpp windows/frmRightBottom.h
+    windows/frmUnload.cpp windows/frmUnload.h
+    windows/ad_control_run.cpp windows/ad_control_run.h
+    windows/exit_advert.h windows/unload_advert.cpp windows/unload_advert.h)
 target_sources(common_windows PRIVATE
-    LabelHolder.h
-    screenshot_on_load.cpp screenshot_on_load.h)
+    windows/LabelHolder.h
+    windows/screenshot_on_load.cpp windows/screenshot_on_load.h)

@@ -1,4 +1,4 @@
-#include "profile_text.h"
+#include "platform/profile_text.h"
 
 #include <cstdint>
 #include <vector>

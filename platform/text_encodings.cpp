@@ -1,6 +1,6 @@
-#include "text_encodings.h"
+#include "platform/text_encodings.h"
 
-#include "codepage.h"
+#include "platform/codepage.h"
 
 #include <array>
 #include <cctype>

@@ -1,11 +1,11 @@
 // Pallomar: the portal shell. Loading its main window is starting the program.
-#include "BrowserPane.h"
-#include "ad_control_run.h"
-#include "frmMain.h"
-#include "qt_message_box.h"
-#include "qt_translations.h"
-#include "screenshot_on_load.h"
-#include "unload_advert.h"
+#include "common/windows/BrowserPane.h"
+#include "common/windows/ad_control_run.h"
+#include "common/windows/qt_message_box.h"
+#include "common/windows/qt_translations.h"
+#include "common/windows/screenshot_on_load.h"
+#include "common/windows/unload_advert.h"
+#include "portal/windows/frmMain.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,10 +1,10 @@
 // TovanTV: the network-TV shell. Loading its main window is starting the program.
-#include "TOVAN_COM.h"
-#include "ad_control_run.h"
-#include "qt_message_box.h"
-#include "qt_translations.h"
-#include "screenshot_on_load.h"
-#include "unload_advert.h"
+#include "common/windows/ad_control_run.h"
+#include "common/windows/qt_message_box.h"
+#include "common/windows/qt_translations.h"
+#include "common/windows/screenshot_on_load.h"
+#include "common/windows/unload_advert.h"
+#include "tv/windows/TOVAN_COM.h"
 
 #include <QApplication>
 

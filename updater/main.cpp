@@ -1,13 +1,13 @@
 // Renovo, the updater: one window that fetches the server's file list, updates the files
 // that changed and restarts the updated program.
 
-#include "frmUpdate.h"
-#include "program_folder.h"
-#include "qt_message_box.h"
-#include "qt_question_box.h"
-#include "qt_translations.h"
-#include "skin_engine.h"
-#include "updater_texts.h"
+#include "common/windows/qt_message_box.h"
+#include "common/windows/qt_translations.h"
+#include "platform/program_folder.h"
+#include "platform/skin_engine.h"
+#include "updater/logic/updater_texts.h"
+#include "updater/windows/frmUpdate.h"
+#include "updater/windows/qt_question_box.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
-#include "contained_folder.h"
+#include "platform/contained_folder.h"
 
-#include "file_util.h"
+#include "platform/file_util.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "event_log.h"
+#include "platform/event_log.h"
 
 #include <syslog.h>
 

@@ -1,4 +1,4 @@
-#include "file_util.h"
+#include "platform/file_util.h"
 
 #include <cerrno>
 #include <cstdio>

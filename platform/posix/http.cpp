@@ -1,7 +1,7 @@
-#include "http.h"
+#include "platform/http.h"
 
-#include "codepage.h"
-#include "text_encodings.h"
+#include "platform/codepage.h"
+#include "platform/text_encodings.h"
 
 #include <curl/curl.h>
 

@@ -1,4 +1,4 @@
-#include "inet_transfer.h"
+#include "platform/inet_transfer.h"
 
 #include <algorithm>
 

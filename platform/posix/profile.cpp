@@ -1,9 +1,9 @@
-#include "profile.h"
+#include "platform/profile.h"
 
-#include "codepage.h"
-#include "file_util.h"
-#include "profile_file.h"
-#include "profile_text.h"
+#include "platform/codepage.h"
+#include "platform/file_util.h"
+#include "platform/posix/profile_file.h"
+#include "platform/profile_text.h"
 
 #include <cerrno>
 #include <cstring>

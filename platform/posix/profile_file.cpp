@@ -1,4 +1,4 @@
-#include "profile_file.h"
+#include "platform/posix/profile_file.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "program_start.h"
+#include "platform/program_start.h"
 
 #include <cerrno>
 #include <cstdlib>

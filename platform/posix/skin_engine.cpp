@@ -1,6 +1,6 @@
-#include "skin_engine.h"
+#include "platform/skin_engine.h"
 
-#include "program_folder.h"
+#include "platform/program_folder.h"
 
 #include <dlfcn.h>
 

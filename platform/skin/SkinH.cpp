@@ -1,7 +1,7 @@
 // The skin engine of the programs: reads one of our ".she" skin files and applies it to the
 // whole application, so every window of the process, present and future, wears it.
 
-#include "she_format.h"
+#include "platform/skin/she_format.h"
 
 #include <QApplication>
 #include <QColor>

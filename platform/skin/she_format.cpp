@@ -1,4 +1,4 @@
-#include "she_format.h"
+#include "platform/skin/she_format.h"
 
 namespace she_format {
 namespace {

@@ -1,5 +1,5 @@
-#include "ad_control.h"
-#include "temp_folder.h"
+#include "common/logic/ad_control.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "BrowserPane.h"
-#include "pane_test_util.h"
-#include "program_folder.h"
-#include "recording_browser.h"
-#include "server_roles.h"
-#include "sim_server.h"
-#include "temp_folder.h"
+#include "common/logic/server_roles.h"
+#include "common/windows/BrowserPane.h"
+#include "platform/program_folder.h"
+#include "tests/support/pane_test_util.h"
+#include "tests/support/recording_browser.h"
+#include "tests/support/sim_server.h"
+#include "tests/support/temp_folder.h"
 
 #include <QApplication>
 #include <QClipboard>

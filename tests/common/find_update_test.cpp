@@ -1,11 +1,11 @@
-#include "FindUpdate.h"
-#include "drawn_images.h"
-#include "message_box.h"
-#include "qt_message_box.h"
-#include "qt_test_util.h"
-#include "qt_translations.h"
-#include "update_check.h"
-#include "update_test_support.h"
+#include "common/logic/message_box.h"
+#include "common/logic/update_check.h"
+#include "common/windows/FindUpdate.h"
+#include "common/windows/drawn_images.h"
+#include "common/windows/qt_message_box.h"
+#include "common/windows/qt_translations.h"
+#include "tests/common/update_test_support.h"
+#include "tests/support/qt_test_util.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "message_box.h"
-#include "remote_fetch.h"
-#include "sim_server.h"
+#include "common/logic/message_box.h"
+#include "common/logic/remote_fetch.h"
+#include "tests/support/sim_server.h"
 
 #include <gtest/gtest.h>
 

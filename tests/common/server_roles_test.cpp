@@ -1,5 +1,5 @@
-#include "server_roles.h"
-#include "temp_folder.h"
+#include "common/logic/server_roles.h"
+#include "tests/support/temp_folder.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "ReadAndWriteINI.h"
-#include "ini.h"
-#include "program_folder.h"
-#include "temp_folder.h"
+#include "common/logic/ReadAndWriteINI.h"
+#include "common/logic/ini.h"
+#include "platform/program_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

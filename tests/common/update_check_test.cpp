@@ -1,6 +1,6 @@
-#include "update_check.h"
-#include "update_notice.h"
-#include "update_test_support.h"
+#include "common/logic/update_check.h"
+#include "common/logic/update_notice.h"
+#include "tests/common/update_test_support.h"
 
 #include <gtest/gtest.h>
 

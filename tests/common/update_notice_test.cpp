@@ -1,5 +1,5 @@
-#include "update_notice.h"
-#include "update_test_support.h"
+#include "common/logic/update_notice.h"
+#include "tests/common/update_test_support.h"
 
 #include <gtest/gtest.h>
 

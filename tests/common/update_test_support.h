@@ -3,10 +3,10 @@
 // What the update check and notice tests share: a program folder of their own with a
 // stand-in updater, a main window without a window, and the local portal server.
 
-#include "message_box.h"
-#include "program_folder.h"
-#include "sim_server.h"
-#include "update_host.h"
+#include "common/logic/message_box.h"
+#include "common/logic/update_host.h"
+#include "platform/program_folder.h"
+#include "tests/support/sim_server.h"
 
 #include <filesystem>
 #include <string>

@@ -1,4 +1,4 @@
-#include "version_number.h"
+#include "common/logic/version_number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "desktop_session.h"
-#include "wait_for.h"
+#include "tests/e2e/desktop_session.h"
+#include "tests/support/wait_for.h"
 
 #include <chrono>
 #include <cstdint>

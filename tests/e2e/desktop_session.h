@@ -1,7 +1,7 @@
 #pragma once
 
-#include "child_process.h"
-#include "x_display.h"
+#include "tests/e2e/x_display.h"
+#include "tests/support/child_process.h"
 
 #include <memory>
 #include <optional>

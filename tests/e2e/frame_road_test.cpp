@@ -2,12 +2,12 @@
 // folder on a private X display with a window manager (openbox), against the local portal
 // server, driven by real pointer input.
 
-#include "child_process.h"
-#include "program_processes.h"
-#include "temp_folder.h"
-#include "wait_for.h"
-#include "x_display.h"
-#include "x_window_probe.h"
+#include "tests/e2e/program_processes.h"
+#include "tests/e2e/x_display.h"
+#include "tests/e2e/x_window_probe.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wait_for.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "page_probe.h"
+#include "tests/e2e/page_probe.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

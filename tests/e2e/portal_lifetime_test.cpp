@@ -3,11 +3,11 @@
 // notice, and the user quitting through the main menu with real input. The main window
 // takes its notice along; the corner pop-up keeps the program alive until it is closed.
 
-#include "program_processes.h"
-#include "sim_server.h"
-#include "temp_folder.h"
-#include "wait_for.h"
-#include "x_display.h"
+#include "tests/e2e/program_processes.h"
+#include "tests/e2e/x_display.h"
+#include "tests/support/sim_server.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wait_for.h"
 
 #include <gtest/gtest.h>
 

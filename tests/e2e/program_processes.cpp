@@ -1,4 +1,4 @@
-#include "program_processes.h"
+#include "tests/e2e/program_processes.h"
 
 #include <algorithm>
 #include <chrono>

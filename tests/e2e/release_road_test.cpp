@@ -3,14 +3,14 @@
 // started from a copy of version 1 on a private X display and driven by real clicks, makes
 // the installation version 2. A tampered or replayed publication changes nothing.
 
-#include "minisign_tool.h"
-#include "program_processes.h"
-#include "publish_tool.h"
-#include "sim_server.h"
-#include "temp_folder.h"
-#include "x_display.h"
+#include "tests/e2e/program_processes.h"
+#include "tests/e2e/x_display.h"
+#include "tests/support/minisign_tool.h"
+#include "tests/support/publish_tool.h"
+#include "tests/support/sim_server.h"
+#include "tests/support/temp_folder.h"
 
-#include "wait_for.h"
+#include "tests/support/wait_for.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The real TovanTV from a copied program folder on a private X display with a window manager
 // and a tray host: one running copy, its tray icon, and a clean end.
 
-#include "desktop_session.h"
-#include "program_processes.h"
-#include "raw_http_server.h"
-#include "sim_server.h"
-#include "temp_folder.h"
-#include "wait_for.h"
-#include "x_display.h"
+#include "tests/e2e/desktop_session.h"
+#include "tests/e2e/program_processes.h"
+#include "tests/e2e/x_display.h"
+#include "tests/support/raw_http_server.h"
+#include "tests/support/sim_server.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wait_for.h"
 
 #include <gtest/gtest.h>
 

@@ -2,15 +2,15 @@
 // starts from the program folder on a private X display, is driven by real clicks, replaces
 // the files from the local portal server, and its exit button restarts the shell.
 
-#include "portal_test_fixture.h"
+#include "tests/portal/portal_test_fixture.h"
 
-#include "FindUpdate.h"
-#include "program_processes.h"
-#include "x_display.h"
+#include "common/windows/FindUpdate.h"
+#include "tests/e2e/program_processes.h"
+#include "tests/e2e/x_display.h"
 
 #include <QTimer>
 
-#include "update_list_xml.h"
+#include "tests/support/update_list_xml.h"
 
 #include <gtest/gtest.h>
 

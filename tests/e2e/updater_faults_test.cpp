@@ -4,16 +4,16 @@
 // request that never ends; and, with the maker's key installed, lists signed with the
 // minisign tool, one changed after signing, a download killed half-way.
 
-#include "child_process.h"
-#include "file_digest.h"
-#include "minisign_tool.h"
-#include "program_processes.h"
-#include "sim_server.h"
-#include "temp_folder.h"
-#include "x_display.h"
+#include "tests/e2e/program_processes.h"
+#include "tests/e2e/x_display.h"
+#include "tests/support/child_process.h"
+#include "tests/support/minisign_tool.h"
+#include "tests/support/sim_server.h"
+#include "tests/support/temp_folder.h"
+#include "updater/logic/file_digest.h"
 
-#include "update_list_xml.h"
-#include "wait_for.h"
+#include "tests/support/update_list_xml.h"
+#include "tests/support/wait_for.h"
 
 #include <gtest/gtest.h>
 

@@ -3,14 +3,14 @@
 // videos they play. The pages are read and given input through the engine's remote
 // debugging port, the window through the window manager and the screen.
 
-#include "child_process.h"
-#include "desktop_session.h"
-#include "page_probe.h"
-#include "program_processes.h"
-#include "temp_folder.h"
-#include "wait_for.h"
-#include "x_display.h"
-#include "x_window_probe.h"
+#include "tests/e2e/desktop_session.h"
+#include "tests/e2e/page_probe.h"
+#include "tests/e2e/program_processes.h"
+#include "tests/e2e/x_display.h"
+#include "tests/e2e/x_window_probe.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wait_for.h"
 
 #include <httplib.h>
 

@@ -1,4 +1,4 @@
-#include "x_display.h"
+#include "tests/e2e/x_display.h"
 
 #include <cstdlib>
 #include <filesystem>

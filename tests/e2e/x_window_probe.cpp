@@ -1,4 +1,4 @@
-#include "x_window_probe.h"
+#include "tests/e2e/x_window_probe.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -3,8 +3,8 @@
 // One window of a window system kept in memory: its own message handling is a function the
 // test gives, and every operation the frame starts is recorded.
 
-#include "frame_platform.h"
-#include "hook_platform.h"
+#include "portal/frame/logic/frame_platform.h"
+#include "portal/frame/logic/hook_platform.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
 // The frame's drawing helpers: nine-part stretch at any size and display scale, the copy
 // that leaves out the key colour, the shape taken from the skin, and the skin bitmap.
 
-#include "CSkinForm.h"
-#include "MDC.h"
+#include "portal/frame/logic/CSkinForm.h"
+#include "portal/frame/logic/MDC.h"
 
 #include <gtest/gtest.h>
 

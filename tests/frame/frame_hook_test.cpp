@@ -1,9 +1,9 @@
 // The window-message hook: its tables, the order of the two phases and the handled rule,
 // and the life of a hook record.
 
-#include "CSubclass.h"
-#include "event_log.h"
-#include "fake_window_system.h"
+#include "platform/event_log.h"
+#include "portal/frame/logic/CSubclass.h"
+#include "tests/frame/fake_window_system.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Where the frame's parts lie: the hit test, the caption buttons' places and cursors, the
 // maximized geometry and the window rectangle a drag gives.
 
-#include "frame_rules.h"
+#include "portal/frame/logic/frame_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // at 100 %, 150 % and 200 %), the buttons' states, the title, the shape, and moving,
 // sizing, maximizing and the system menu where no window manager helps.
 
-#include "MDC.h"
-#include "qt_test_util.h"
-#include "qt_window_system.h"
-#include "skinned_frame.h"
+#include "portal/frame/logic/MDC.h"
+#include "portal/frame/windows/qt_window_system.h"
+#include "portal/frame/windows/skinned_frame.h"
+#include "tests/support/qt_test_util.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // The drawn frame over a window kept in memory: what attaching does, the mouse rules, the
 // window messages, and what a hover or a paint costs.
 
-#include "CSkinForm.h"
-#include "fake_window_system.h"
+#include "portal/frame/logic/CSkinForm.h"
+#include "tests/frame/fake_window_system.h"
 
 #include <gtest/gtest.h>
 

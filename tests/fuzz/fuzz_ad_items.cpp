@@ -1,7 +1,7 @@
 // Advertisement control files: any text gives items, and the pop-ups' geometry from them,
 // without harm.
 
-#include "ad_control.h"
+#include "common/logic/ad_control.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The ANSI code page: any bytes decode to valid UTF-8; bytes that are valid GBK come back
 // unchanged from a round trip; nothing vanishes on the way from UTF-8.
 
-#include "codepage.h"
+#include "platform/codepage.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // reason is given.
 // Input: the program folder's path, as bytes.
 
-#include "desktop_shortcut.h"
+#include "tv/logic/desktop_shortcut.h"
 
 #include <cstdint>
 #include <cstdlib>

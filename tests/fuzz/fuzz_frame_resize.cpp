@@ -3,8 +3,8 @@
 // shape lies inside the window.
 //   input: width, height (4 bytes each, little-endian, signed), a scale byte, a state byte
 
-#include "CSkinForm.h"
-#include "fake_window_system.h"
+#include "portal/frame/logic/CSkinForm.h"
+#include "tests/frame/fake_window_system.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // kept header is one the answer carries. A first line "HTTP/" with anything but a version
 // and a code after it gives no status at all.
 
-#include "http.h"
+#include "platform/http.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

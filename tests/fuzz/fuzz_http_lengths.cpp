@@ -1,7 +1,7 @@
 // HTTP lengths: a Content-Length is read as a number (leading zeros and blanks allowed,
 // nothing else), never as text; the listed size takes the numeric prefix.
 
-#include "update_figures.h"
+#include "updater/logic/update_figures.h"
 
 #include <charconv>
 #include <cstdint>

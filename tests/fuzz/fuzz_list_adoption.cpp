@@ -3,9 +3,9 @@
 // except that an entry whose Ver the local list already had keeps the local Size and
 // Sha256, and a failed name keeps its old entry or none.
 
-#include "list_adoption.h"
-#include "modXml.h"
-#include "update_list.h"
+#include "updater/logic/list_adoption.h"
+#include "updater/logic/modXml.h"
+#include "updater/logic/update_list.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // and after the lines that are read. A key file that parses keeps its key when its
 // comment line goes.
 
-#include "list_signature.h"
+#include "updater/logic/list_signature.h"
 
 #include <cstdint>
 #include <cstdlib>

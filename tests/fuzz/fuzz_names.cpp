@@ -1,9 +1,9 @@
 // Names of the update lists: a name accepted for a list in any encoding stays inside the
 // program folder, in UTF-8 and in the form that encoding gives it.
 
-#include "codepage.h"
-#include "modXml.h"
-#include "name_rules.h"
+#include "platform/codepage.h"
+#include "updater/logic/modXml.h"
+#include "updater/logic/name_rules.h"
 
 #include <cstdint>
 #include <cstdlib>

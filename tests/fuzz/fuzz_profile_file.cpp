@@ -3,7 +3,7 @@
 // that the file can hold reads back as written, whatever else the file held, and a second
 // identical write changes nothing.
 
-#include "profile_text.h"
+#include "platform/profile_text.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Server-role values: any text is judged without harm, and one judged valid makes an
 // address that curl's own parser takes, with exactly that host and port.
 
-#include "server_roles.h"
+#include "common/logic/server_roles.h"
 
 #include <curl/curl.h>
 

@@ -1,8 +1,8 @@
 // Skin files: any content is read or refused without harm; a skin read has a UTF-8 style
 // sheet and palette colours of the form #RRGGBB.
 
-#include "codepage.h"
-#include "she_format.h"
+#include "platform/codepage.h"
+#include "platform/skin/she_format.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,10 +5,10 @@
 // Input: one byte giving the name's length, the name (UTF-8 as the program holds it), then the
 // settings file.
 
-#include "codepage.h"
-#include "profile.h"
-#include "profile_text.h"
-#include "skin_name.h"
+#include "platform/codepage.h"
+#include "platform/profile.h"
+#include "platform/profile_text.h"
+#include "tv/logic/skin_name.h"
 
 #include <array>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // kind the updater ever writes back) writes back to bytes that read back to the same entries,
 // and one the updater accepts stays acceptable.
 
-#include "modXml.h"
-#include "name_rules.h"
-#include "update_list.h"
+#include "updater/logic/modXml.h"
+#include "updater/logic/name_rules.h"
+#include "updater/logic/update_list.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Version texts: any text reads as a number without harm, and a version is never newer than
 // itself.
 
-#include "version_number.h"
+#include "common/logic/version_number.h"
 
 #include <cmath>
 #include <cstdint>

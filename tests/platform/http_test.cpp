@@ -1,6 +1,6 @@
-#include "http.h"
-#include "raw_http_server.h"
-#include "sim_server.h"
+#include "platform/http.h"
+#include "tests/support/raw_http_server.h"
+#include "tests/support/sim_server.h"
 
 #include <gtest/gtest.h>
 

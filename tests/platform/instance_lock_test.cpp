@@ -1,7 +1,7 @@
-#include "child_process.h"
-#include "instance_lock.h"
-#include "program_start.h"
-#include "temp_folder.h"
+#include "platform/instance_lock.h"
+#include "platform/program_start.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

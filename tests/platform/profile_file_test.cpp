@@ -1,7 +1,7 @@
 // Writes of the settings file on real file systems: links, permissions as an ordinary user
 // sees them, leftovers of killed writers and damaged files.
-#include "profile.h"
-#include "temp_folder.h"
+#include "platform/profile.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "profile.h"
-#include "temp_folder.h"
+#include "platform/profile.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "program_folder.h"
-#include "program_start.h"
-#include "temp_folder.h"
+#include "platform/program_folder.h"
+#include "platform/program_start.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

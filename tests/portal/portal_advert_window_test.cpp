@@ -1,13 +1,13 @@
 // The advertisement control of the portal shell against a local portal server: the run on
 // TimeAdControl's tick, the corner pop-up and the exit pop-up.
-#include "portal_test_fixture.h"
+#include "tests/portal/portal_test_fixture.h"
 
-#include "FindUpdate.h"
-#include "ad_control_run.h"
-#include "ad_popup_parts.h"
-#include "frmRightBottom.h"
-#include "frmUnload.h"
-#include "unload_advert.h"
+#include "common/windows/FindUpdate.h"
+#include "common/windows/ad_control_run.h"
+#include "common/windows/ad_popup_parts.h"
+#include "common/windows/frmRightBottom.h"
+#include "common/windows/frmUnload.h"
+#include "common/windows/unload_advert.h"
 
 #include <QApplication>
 #include <QGuiApplication>

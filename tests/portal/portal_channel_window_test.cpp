@@ -1,6 +1,6 @@
-#include "pane_test_util.h"
-#include "portal_test_fixture.h"
-#include "recording_browser.h"
+#include "tests/portal/portal_test_fixture.h"
+#include "tests/support/pane_test_util.h"
+#include "tests/support/recording_browser.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,5 +1,5 @@
-#include "channels.h"
-#include "temp_folder.h"
+#include "portal/logic/channels.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "portal_layout.h"
+#include "portal/logic/portal_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 // A portal main window started against two local portal servers (primary and backup) from a
 // temporary program folder holding the real installation data.
 
-#include "frmMain.h"
-#include "message_box.h"
-#include "pane_test_util.h"
-#include "program_folder.h"
-#include "recording_exit_advert.h"
-#include "sim_server.h"
-#include "temp_folder.h"
+#include "common/logic/message_box.h"
+#include "platform/program_folder.h"
+#include "portal/windows/frmMain.h"
+#include "tests/support/pane_test_util.h"
+#include "tests/support/recording_exit_advert.h"
+#include "tests/support/sim_server.h"
+#include "tests/support/temp_folder.h"
 
 #include <QWebEnginePage>
 

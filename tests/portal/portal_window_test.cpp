@@ -1,6 +1,6 @@
-#include "portal_test_fixture.h"
+#include "tests/portal/portal_test_fixture.h"
 
-#include "FindUpdate.h"
+#include "common/windows/FindUpdate.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "she_format.h"
+#include "platform/skin/she_format.h"
 
 #include <gtest/gtest.h>
 

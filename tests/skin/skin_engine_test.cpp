@@ -1,5 +1,5 @@
-#include "skin_engine.h"
-#include "temp_folder.h"
+#include "platform/skin_engine.h"
+#include "tests/support/temp_folder.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "minisign_tool.h"
+#include "tests/support/minisign_tool.h"
 
-#include "child_process.h"
-#include "temp_folder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 #include <cstdlib>
 #include <sstream>

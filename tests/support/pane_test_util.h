@@ -2,8 +2,8 @@
 
 // Driving a browser pane's page the way a user and a page script would.
 
-#include "BrowserPane.h"
-#include "qt_test_util.h"
+#include "common/windows/BrowserPane.h"
+#include "tests/support/qt_test_util.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

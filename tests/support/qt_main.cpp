@@ -1,6 +1,6 @@
 // Main of the window tests: a QApplication on the offscreen platform, then GoogleTest.
 
-#include "BrowserPane.h"
+#include "common/windows/BrowserPane.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <filesystem>
 #include <string>

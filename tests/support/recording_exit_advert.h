@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exit_advert.h"
+#include "common/windows/exit_advert.h"
 
 // An exit advertisement that only counts what the main window's unload asked of it.
 class RecordingExitAdvert final : public ExitAdvert

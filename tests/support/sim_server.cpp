@@ -1,4 +1,4 @@
-#include "sim_server.h"
+#include "tests/support/sim_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

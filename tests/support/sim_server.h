@@ -1,7 +1,7 @@
 #pragma once
 
-#include "portal_sim.h"
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
+#include "tools/portal-sim/portal_sim.h"
 
 #include <memory>
 #include <string>

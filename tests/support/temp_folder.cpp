@@ -1,6 +1,6 @@
-#include "temp_folder.h"
+#include "tests/support/temp_folder.h"
 
-#include "codepage.h"
+#include "platform/codepage.h"
 
 #include <cstdlib>
 #include <fstream>

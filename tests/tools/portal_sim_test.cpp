@@ -1,9 +1,9 @@
-#include "child_process.h"
-#include "file_digest.h"
-#include "http.h"
-#include "list_signature.h"
-#include "minisign_tool.h"
-#include "update_list.h"
+#include "platform/http.h"
+#include "tests/support/child_process.h"
+#include "tests/support/minisign_tool.h"
+#include "updater/logic/file_digest.h"
+#include "updater/logic/list_signature.h"
+#include "updater/logic/update_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The mouse bridge's reading of "mouse://" addresses and its toolbar rule: plain logic, no
 // display.
-#include "mouse_bridge.h"
+#include "tv/logic/mouse_bridge.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "ReadAndWriteINI.h"
-#include "child_process.h"
-#include "desktop_shortcut.h"
-#include "program_folder.h"
-#include "temp_folder.h"
-#include "tv_skin.h"
-#include "tv_texts.h"
+#include "common/logic/ReadAndWriteINI.h"
+#include "platform/program_folder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "tv/logic/desktop_shortcut.h"
+#include "tv/logic/tv_skin.h"
+#include "tv/logic/tv_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The TV main window's menu items: channels, web links, program starts, the about box and
 // the desktop shortcut; and the shared services on its own timers and file names.
-#include "tv_test_fixture.h"
+#include "tests/tv/tv_test_fixture.h"
 
-#include "FindUpdate.h"
-#include "ad_control_run.h"
-#include "codepage.h"
-#include "frmRightBottom.h"
-#include "frmUnload.h"
-#include "recording_browser.h"
-#include "unload_advert.h"
+#include "common/windows/FindUpdate.h"
+#include "common/windows/ad_control_run.h"
+#include "common/windows/frmRightBottom.h"
+#include "common/windows/frmUnload.h"
+#include "common/windows/unload_advert.h"
+#include "platform/codepage.h"
+#include "tests/support/recording_browser.h"
 
 #include <QAction>
 #include <QLabel>

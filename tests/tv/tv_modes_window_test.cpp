@@ -1,5 +1,5 @@
 // The TV main window's stacking modes, toolbar, tray rules and mouse bridge, offscreen.
-#include "tv_test_fixture.h"
+#include "tests/tv/tv_test_fixture.h"
 
 #include <QAction>
 #include <QSystemTrayIcon>

@@ -1,5 +1,5 @@
 // The skin choice through the real file dialog, as a user types a name into it.
-#include "tv_test_fixture.h"
+#include "tests/tv/tv_test_fixture.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

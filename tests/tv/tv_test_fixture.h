@@ -4,13 +4,13 @@
 // data (channel pages, skins, images) and the real skin engine, against a local portal
 // server standing in for the primary portal server and the TV site.
 
-#include "TOVAN_COM.h"
-#include "message_box.h"
-#include "pane_test_util.h"
-#include "program_folder.h"
-#include "recording_exit_advert.h"
-#include "sim_server.h"
-#include "temp_folder.h"
+#include "common/logic/message_box.h"
+#include "platform/program_folder.h"
+#include "tests/support/pane_test_util.h"
+#include "tests/support/recording_exit_advert.h"
+#include "tests/support/sim_server.h"
+#include "tests/support/temp_folder.h"
+#include "tv/windows/TOVAN_COM.h"
 
 #include <QApplication>
 #include <QPalette>

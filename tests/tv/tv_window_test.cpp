@@ -1,9 +1,9 @@
 // The TV main window's start-up, skins and shutdown, offscreen, from a temporary program
 // folder with the real skin engine.
-#include "tv_test_fixture.h"
+#include "tests/tv/tv_test_fixture.h"
 
-#include "codepage.h"
-#include "instance_lock.h"
+#include "platform/codepage.h"
+#include "platform/instance_lock.h"
 
 #include <QAction>
 #include <QListWidget>

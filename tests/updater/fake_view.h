@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update_view.h"
+#include "updater/logic/update_view.h"
 
 #include <array>
 #include <string>

@@ -1,10 +1,10 @@
 // The maker's publishing tool, run as a program on real folders with Debian's minisign: what
 // it writes is what the updater and minisign take, and what it refuses leaves nothing behind.
 
-#include "file_digest.h"
-#include "minisign_tool.h"
-#include "publish_tool.h"
-#include "temp_folder.h"
+#include "tests/support/minisign_tool.h"
+#include "tests/support/publish_tool.h"
+#include "tests/support/temp_folder.h"
+#include "updater/logic/file_digest.h"
 
 #include <gtest/gtest.h>
 

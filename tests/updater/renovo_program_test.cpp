@@ -1,10 +1,10 @@
 // The Renovo program itself, copied with its skin engine into a temporary program folder and
 // started offscreen against the local portal server.
 
-#include "child_process.h"
-#include "sim_server.h"
+#include "tests/support/child_process.h"
+#include "tests/support/sim_server.h"
 
-#include "wait_for.h"
+#include "tests/support/wait_for.h"
 
 #include <gtest/gtest.h>
 

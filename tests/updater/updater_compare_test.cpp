@@ -1,6 +1,6 @@
-#include "updater_fixture.h"
+#include "tests/updater/updater_fixture.h"
 
-#include "child_process.h"
+#include "tests/support/child_process.h"
 
 #include <unistd.h>
 

@@ -1,9 +1,9 @@
 // What a server's list may make the updater do to the program folder: real folders with real
 // links, a real local portal server.
 
-#include "updater_fixture.h"
+#include "tests/updater/updater_fixture.h"
 
-#include "child_process.h"
+#include "tests/support/child_process.h"
 
 #include <unistd.h>
 

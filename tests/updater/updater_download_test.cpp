@@ -1,7 +1,7 @@
 // Downloads that must end, and end right, against servers that misbehave on 127.0.0.1.
 
-#include "raw_http_server.h"
-#include "updater_fixture.h"
+#include "tests/support/raw_http_server.h"
+#include "tests/updater/updater_fixture.h"
 
 #include <cstring>
 #include <sys/mount.h>

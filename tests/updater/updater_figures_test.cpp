@@ -1,6 +1,6 @@
-#include "modPublic.h"
-#include "path_safety.h"
-#include "update_figures.h"
+#include "updater/logic/modPublic.h"
+#include "updater/logic/path_safety.h"
+#include "updater/logic/update_figures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "UpdaterSession.h"
-#include "fake_view.h"
-#include "message_box.h"
-#include "program_folder.h"
-#include "sim_server.h"
+#include "common/logic/message_box.h"
+#include "platform/program_folder.h"
+#include "tests/support/sim_server.h"
+#include "tests/updater/fake_view.h"
+#include "updater/logic/UpdaterSession.h"
 
 #include <gtest/gtest.h>
 
-#include "update_list_xml.h"
+#include "tests/support/update_list_xml.h"
 
 #include <filesystem>
 #include <memory>

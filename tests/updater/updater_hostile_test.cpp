@@ -2,14 +2,14 @@
 // server on 127.0.0.1: parts that are links, programs behind links, bodies without an end,
 // lengths that lie, special and huge local files, failing renames and flushes.
 
-#include "file_digest.h"
-#include "list_trust.h"
-#include "minisign_tool.h"
-#include "name_rules.h"
-#include "partial_downloads.h"
-#include "raw_http_server.h"
-#include "updater_fixture.h"
-#include "wait_for.h"
+#include "tests/support/minisign_tool.h"
+#include "tests/support/raw_http_server.h"
+#include "tests/support/wait_for.h"
+#include "tests/updater/updater_fixture.h"
+#include "updater/logic/file_digest.h"
+#include "updater/logic/list_trust.h"
+#include "updater/logic/name_rules.h"
+#include "updater/logic/partial_downloads.h"
 
 #include <cerrno>
 #include <dlfcn.h>

@@ -1,10 +1,10 @@
-#include "message_box.h"
-#include "modPublic.h"
-#include "modXml.h"
-#include "program_folder.h"
-#include "temp_folder.h"
-#include "update_list.h"
-#include "update_rows.h"
+#include "common/logic/message_box.h"
+#include "platform/program_folder.h"
+#include "tests/support/temp_folder.h"
+#include "updater/logic/modPublic.h"
+#include "updater/logic/modXml.h"
+#include "updater/logic/update_list.h"
+#include "updater/logic/update_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "child_process.h"
-#include "modPublic.h"
-#include "temp_folder.h"
+#include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "updater/logic/modPublic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Signed update lists and verified files against a real local server: lists signed with the
 // minisign tool, digests from the files served, downloads broken off and continued.
 
-#include "background_sha256.h"
-#include "file_digest.h"
-#include "list_signature.h"
-#include "minisign_tool.h"
-#include "raw_http_server.h"
-#include "update_list.h"
-#include "updater_fixture.h"
+#include "tests/support/minisign_tool.h"
+#include "tests/support/raw_http_server.h"
+#include "tests/updater/updater_fixture.h"
+#include "updater/logic/background_sha256.h"
+#include "updater/logic/file_digest.h"
+#include "updater/logic/list_signature.h"
+#include "updater/logic/update_list.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,7 +1,7 @@
-#include "inet_transfer.h"
-#include "raw_http_server.h"
-#include "sim_server.h"
-#include "update_engine.h"
+#include "platform/inet_transfer.h"
+#include "tests/support/raw_http_server.h"
+#include "tests/support/sim_server.h"
+#include "updater/logic/update_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "updater_fixture.h"
+#include "tests/updater/updater_fixture.h"
 
 #include <chrono>
 #include <thread>

@@ -1,12 +1,12 @@
-#include "updater_fixture.h"
+#include "tests/updater/updater_fixture.h"
 
-#include "cc_xp_button.h"
-#include "child_process.h"
-#include "frmUpdate.h"
-#include "qt_question_box.h"
-#include "qt_test_util.h"
-#include "skin_engine.h"
-#include "xp_progress_bar.h"
+#include "platform/skin_engine.h"
+#include "tests/support/child_process.h"
+#include "tests/support/qt_test_util.h"
+#include "updater/controls/windows/cc_xp_button.h"
+#include "updater/controls/windows/xp_progress_bar.h"
+#include "updater/windows/frmUpdate.h"
+#include "updater/windows/qt_question_box.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "button_behaviour.h"
-#include "button_caption.h"
+#include "updater/controls/logic/button_behaviour.h"
+#include "updater/controls/logic/button_caption.h"
 
 #include <gtest/gtest.h>
 

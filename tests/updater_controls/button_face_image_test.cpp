@@ -1,5 +1,5 @@
-#include "cc_xp_button.h"
-#include "paint_ops_painter.h"
+#include "updater/controls/windows/cc_xp_button.h"
+#include "updater/controls/windows/paint_ops_painter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "cc_xp_button.h"
-#include "paint_ops_painter.h"
-#include "qt_test_util.h"
+#include "tests/support/qt_test_util.h"
+#include "updater/controls/windows/cc_xp_button.h"
+#include "updater/controls/windows/paint_ops_painter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "xp_progress_bar.h"
+#include "updater/controls/windows/xp_progress_bar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "progress_bar_layout.h"
+#include "updater/controls/logic/progress_bar_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the skin of the portal shell's window frame, portal/frame/resources/skin101.bmp,
+"""Draws the skin of the portal shell's window frame, portal/frame/windows/resources/skin101.bmp,
 the program's bitmap resource 101: 167 x 57 pixels, 24 bits, magenta for "not window".
 
 Areas (x, y, width, height):
@@ -149,4 +149,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "portal/frame/resources/skin101.bmp")
+    main(sys.argv[1] if len(sys.argv) > 1 else "portal/frame/windows/resources/skin101.bmp")

@@ -3,8 +3,8 @@
 // Serves DIR (default: the "site" folder beside the program) on 127.0.0.1:N; --port 0
 // picks a free port. The first line printed is "listening on 127.0.0.1:PORT".
 
-#include "portal_sim.h"
-#include "server_defaults.h"
+#include "common/logic/server_defaults.h"
+#include "tools/portal-sim/portal_sim.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "portal_sim.h"
+#include "tools/portal-sim/portal_sim.h"
 
 #include <httplib.h>
 

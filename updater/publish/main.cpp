@@ -1,11 +1,11 @@
 // renovo-publish: the maker's side of the updater. Makes the key pair, writes a release's
 // files and its signed list, and checks a published folder as an installation would.
 
-#include "list_signature.h"
-#include "minisign_cli.h"
-#include "published_check.h"
-#include "release.h"
-#include "updater_texts.h"
+#include "updater/logic/list_signature.h"
+#include "updater/logic/updater_texts.h"
+#include "updater/publish/minisign_cli.h"
+#include "updater/publish/published_check.h"
+#include "updater/publish/release.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "minisign_cli.h"
+#include "updater/publish/minisign_cli.h"
 
 #include <cerrno>
 #include <cstdlib>

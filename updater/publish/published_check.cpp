@@ -1,11 +1,11 @@
-#include "published_check.h"
+#include "updater/publish/published_check.h"
 
-#include "file_digest.h"
-#include "list_trust.h"
-#include "modXml.h"
-#include "name_rules.h"
-#include "update_list.h"
-#include "updater_texts.h"
+#include "updater/logic/file_digest.h"
+#include "updater/logic/list_trust.h"
+#include "updater/logic/modXml.h"
+#include "updater/logic/name_rules.h"
+#include "updater/logic/update_list.h"
+#include "updater/logic/updater_texts.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "list_signature.h"
+#include "updater/logic/list_signature.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,8 +1,8 @@
-#include "release.h"
+#include "updater/publish/release.h"
 
-#include "file_digest.h"
-#include "modXml.h"
-#include "name_rules.h"
+#include "updater/logic/file_digest.h"
+#include "updater/logic/modXml.h"
+#include "updater/logic/name_rules.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update_list.h"
+#include "updater/logic/update_list.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,0 +1,53 @@
+#include "updater/logic/list_adoption.h"
+
+#include "updater/logic/modXml.h"
+#include "updater/logic/update_list.h"
+#include "updater/logic/updater_texts.h"
+
+namespace list_adoption {
+namespace {
+
+// Whether two lists name the same base address, files and program.
+bool sameLists(const modXml::XmlDocument& a, const modXml::XmlDocument& b)
+{
+    std::string urlA;
+    std::string urlB;
+    modXml::selectText(a.document, "//Url", urlA);
+    modXml::selectText(b.document, "//Url", urlB);
+    return urlA == urlB && update_list::readFiles(a.document) == update_list::readFiles(b.document)
+        && update_list::readRunApp(a.document) == update_list::readRunApp(b.document);
+}
+
+} // namespace
+
+Adoption adoptedList(std::string_view serverList, std::string_view localList, const std::vector<std::string>& failed)
+{
+    modXml::XmlDocument server;
+    modXml::ParseXml(serverList, server);
+    if (auto problem = update_list::serverListProblem(server))
+        return {{}, *problem};
+    std::string adopted(serverList);
+    try {
+        modXml::XmlDocument local;
+        modXml::ParseXml(localList, local);
+        bool changed = update_list::keepInstalledFigures(server, local.document);
+        if (!failed.empty()) {
+            update_list::keepOldEntriesFor(server, local.document, failed);
+            changed = true;
+        }
+        if (changed)
+            adopted = modXml::SaveXml(server);
+        // Only a list that reads back as meant becomes the local one.
+        modXml::XmlDocument readBack;
+        modXml::ParseXml(adopted, readBack);
+        if (auto problem = update_list::serverListProblem(readBack))
+            return {{}, *problem};
+        if (!sameLists(readBack, server))
+            return {{}, updater_texts::localListUnfaithful};
+    } catch (const update_list::ListError& error) {
+        return {{}, error.what()};
+    }
+    return {std::move(adopted), {}};
+}
+
+} // namespace list_adoption
