@@ -1,12 +1,14 @@
 #include "tv/logic/tv_texts.h"
 
+#include "common/logic/release_version.h"
+
 #include <vector>
 
 namespace tv {
 
 Version programVersion()
 {
-    return {TOVANTV_VERSION_MAJOR, TOVANTV_VERSION_MINOR, TOVANTV_VERSION_PATCH};
+    return {release_version::major, release_version::minor, release_version::patch};
 }
 
 std::string versionSuffix(const Version& version)

@@ -20,7 +20,7 @@ struct Version
     int revision = 0;
 };
 
-// The program's own version, fixed by the build.
+// The program's own version: the release number the top CMakeLists.txt fixes.
 Version programVersion();
 
 // "(版本 1.4.0)": the numbers in decimal without leading zeros.
