@@ -12,7 +12,7 @@ target_link_libraries(common_windows
     PUBLIC common_logic common_message_box Qt6::Widgets Qt6::WebEngineWidgets
     PRIVATE project_warnings project_qt_options)
 target_sources(common_windows PRIVATE
-    windows/twips.h
+    windows/twips.h windows/guarded_step.h
     windows/BrowserPane.cpp windows/BrowserPane.h windows/pane_context_menu.cpp windows/pane_context_menu.h
     windows/renderer_recovery.cpp windows/renderer_recovery.h
     windows/local_pages.cpp windows/local_pages.h

@@ -5,6 +5,7 @@
 #include "common/windows/FindUpdate.h"
 #include "common/windows/ad_control_run.h"
 #include "common/windows/frmRightBottom.h"
+#include "common/windows/guarded_step.h"
 #include "common/windows/twips.h"
 #include "platform/file_util.h"
 #include "platform/program_folder.h"
@@ -28,14 +29,6 @@ QString localPage(const char* relative)
 std::string localFile(const char* relative)
 {
     return platform::joinPath(platform::programFolder(), relative);
-}
-
-// Start-up steps are independent: one that fails is left out and the next one runs.
-template <typename Step> void guarded(Step&& step)
-{
-    try {
-        step();
-    } catch (const std::exception&) { }
 }
 
 void applyPlacement(QWidget* panel, QWidget* browser, const portal::PanelPlacement& p)

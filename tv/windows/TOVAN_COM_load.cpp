@@ -7,6 +7,7 @@
 #include "common/logic/update_notice.h"
 #include "common/windows/ad_control_run.h"
 #include "common/windows/frmRightBottom.h"
+#include "common/windows/guarded_step.h"
 #include "common/windows/twips.h"
 #include "platform/file_util.h"
 #include "platform/program_folder.h"
@@ -22,17 +23,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#include <exception>
-
 namespace {
-
-// Start-up and shutdown steps are independent: one that fails is left out and the next runs.
-template <typename Step> void guarded(Step&& step)
-{
-    try {
-        step();
-    } catch (const std::exception&) { }
-}
 
 void quitWhenNoWindowIsShown()
 {
