@@ -1,5 +1,7 @@
 #include "platform/profile_text.h"
 
+#include "platform/ascii_text.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -109,18 +111,10 @@ std::size_t charEnd(std::string_view text, std::size_t i, bool utf8)
     return i + 1;
 }
 
-bool blank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
+// The profile format's blanks leave line ends out: a lone CR or LF stays part of the text.
 std::string_view trim(std::string_view text)
 {
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return ascii::trimmed(text, " \t\v\f");
 }
 
 char foldAscii(char c)

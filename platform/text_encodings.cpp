@@ -1,9 +1,9 @@
 #include "platform/text_encodings.h"
 
+#include "platform/ascii_text.h"
 #include "platform/codepage.h"
 
 #include <array>
-#include <cctype>
 
 namespace platform {
 namespace {
@@ -51,14 +51,7 @@ constexpr std::array table {
 
 std::string normalised(std::string_view name)
 {
-    while (!name.empty() && std::isspace(static_cast<unsigned char>(name.front())))
-        name.remove_prefix(1);
-    while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back())))
-        name.remove_suffix(1);
-    std::string lowered(name);
-    for (char& c : lowered)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lowered;
+    return ascii::lowered(ascii::trimmed(name));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "common/logic/ad_control.h"
 
+#include "platform/ascii_text.h"
 #include "platform/codepage.h"
 #include "platform/file_util.h"
 #include "platform/program_folder.h"
@@ -94,13 +95,7 @@ bool isDecimalNumber(std::string_view s)
 
 std::string trimmed(const std::string& text)
 {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && isBlank(text[first]))
-        ++first;
-    while (last > first && isBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
+    return std::string(ascii::trimmed(text, " \t"));
 }
 
 // A size item already known to be one, read in single precision straight from its text.

@@ -1,9 +1,9 @@
 #include "common/logic/update_shell_names.h"
 
+#include "platform/ascii_text.h"
 #include "platform/program_folder.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 namespace {
@@ -36,13 +36,6 @@ constexpr UpdateShellNames tvNames {
     "ThisVersion",
 };
 
-bool sameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 } // namespace
 
 const UpdateShellNames& updateShellNames(Shell shell)
@@ -60,7 +53,7 @@ std::string localUpdateFile(const char* relative)
     const std::string wanted = path.filename().string();
     // Iterate without exceptions: an unreadable folder simply has no other spelling.
     for (std::filesystem::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-        if (sameIgnoringCase(it->path().filename().string(), wanted))
+        if (ascii::equalIgnoringCase(it->path().filename().string(), wanted))
             return it->path().string();
     }
     return exact;

@@ -1,32 +1,16 @@
 #include "platform/http.h"
 
+#include "platform/ascii_text.h"
 #include "platform/codepage.h"
 #include "platform/text_encodings.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <mutex>
 
 namespace platform {
 namespace {
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
 
 struct Exchange
 {
@@ -166,9 +150,8 @@ void initialiseCurlOnce()
 
 std::optional<std::string> HttpResponse::header(std::string_view name) const
 {
-    const std::string wanted = lowered(name);
     for (const auto& [key, value] : headers)
-        if (lowered(key) == wanted)
+        if (ascii::equalIgnoringCase(key, name))
             return value;
     return std::nullopt;
 }
@@ -313,10 +296,10 @@ HttpResponse performHttp(const HttpRequest& request)
 
 std::string decodeHttpText(std::string_view body, std::string_view contentType)
 {
-    const std::string type = lowered(contentType);
+    const std::string type = ascii::lowered(contentType);
     std::string charset;
     if (const size_t at = type.find("charset="); at != std::string::npos) {
-        charset = std::string(trimmed(type.substr(at + 8)));
+        charset = std::string(ascii::trimmed(type.substr(at + 8)));
         charset = charset.substr(0, charset.find_first_of("; "));
         if (charset.size() >= 2 && charset.front() == '"')
             charset = charset.substr(1, charset.size() - 2);

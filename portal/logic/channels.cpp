@@ -1,7 +1,6 @@
 #include "portal/logic/channels.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/ascii_text.h"
 
 namespace portal {
 
@@ -37,9 +36,7 @@ ChannelEnabledStates enabledStatesAfterSwitch(Channel current)
 
 bool isFilmLink(const std::string& href)
 {
-    std::string lower = href;
-    std::transform(
-        lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string lower = ascii::lowered(href);
     return lower.find("tovan") != std::string::npos || lower.find("qu74") != std::string::npos;
 }
 

@@ -1,5 +1,7 @@
 #include "updater/logic/modPublic.h"
 
+#include "platform/ascii_text.h"
+
 #include <climits>
 #include <cstdlib>
 #include <unistd.h>
@@ -7,20 +9,9 @@
 namespace modPublic {
 namespace {
 
-std::string upperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 std::string trimmedSpaces(const std::string& text)
 {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return std::string(ascii::trimmed(text, " "));
 }
 
 } // namespace
@@ -39,14 +30,14 @@ std::string stripDrivePrefix(const std::string& path)
 
 platform::ProcessHandle FindProcess(const std::string& programFileName, std::string& executablePath)
 {
-    const std::string wanted = upperAscii(programFileName);
+    const std::string wanted = ascii::uppered(programFileName);
     for (const platform::ProcessEntry& entry : platform::listProcesses()) {
         const std::string name = trimmedSpaces(entry.exeFileName);
         // A process whose executable cannot be read is skipped, as an unreadable module list.
         const auto rawPath = platform::processExecutablePath(entry.pid);
-        if (!rawPath || upperAscii(name) == "[SYSTEM PROCESS]")
+        if (!rawPath || ascii::uppered(name) == "[SYSTEM PROCESS]")
             continue;
-        if (upperAscii(*rawPath).find(wanted) == std::string::npos)
+        if (ascii::uppered(*rawPath).find(wanted) == std::string::npos)
             continue;
         executablePath = stripDrivePrefix(trimmedSpaces(*rawPath));
         // The first match ends the walk, whether or not it can be opened.
