@@ -1,23 +1,13 @@
 #include "updater/logic/file_digest.h"
 
 #include <openssl/evp.h>
+#include <sodium.h>
 
 #include <fstream>
 #include <vector>
 
 namespace file_digest {
 namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 EVP_MD_CTX* context(void* handle)
 {
@@ -29,27 +19,20 @@ EVP_MD_CTX* context(void* handle)
 std::optional<Sha256> parseHex(std::string_view text)
 {
     Sha256 digest {};
-    if (text.size() != 2 * digest.size())
+    std::size_t length = 0;
+    // Exactly 64 hex digits in either case: libsodium stops at anything else, and a text it
+    // did not read to the end fails.
+    if (text.size() != 2 * digest.size()
+        || sodium_hex2bin(digest.data(), digest.size(), text.data(), text.size(), nullptr, &length, nullptr) != 0
+        || length != digest.size())
         return std::nullopt;
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        const int high = hexValue(text[2 * i]);
-        const int low = hexValue(text[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        digest[i] = static_cast<unsigned char>(high << 4 | low);
-    }
     return digest;
 }
 
 std::string toHex(const Sha256& digest)
 {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string text;
-    for (const unsigned char byte : digest) {
-        text.push_back(digits[byte >> 4]);
-        text.push_back(digits[byte & 0x0F]);
-    }
-    return text;
+    char text[2 * std::tuple_size_v<Sha256> + 1];
+    return sodium_bin2hex(text, sizeof text, digest.data(), digest.size());
 }
 
 Sha256Hasher::Sha256Hasher()
