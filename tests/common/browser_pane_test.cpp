@@ -3,6 +3,7 @@
 #include "platform/program_folder.h"
 #include "tests/support/pane_test_util.h"
 #include "tests/support/recording_browser.h"
+#include "tests/support/scoped_hooks.h"
 #include "tests/support/sim_server.h"
 #include "tests/support/temp_folder.h"
 
@@ -19,6 +20,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -334,7 +336,7 @@ TEST_F(Pane, AKilledRendererReloadsThePageOnceAndAFailingReloadShowsTheLocalLoad
 {
     TempFolder program;
     program.write("html/loading.html", "<html><body>loading</body></html>");
-    platform::overrideProgramFolder(program.str());
+    const ScopedProgramFolder inProgram(program.str());
     Events events(pane);
     ASSERT_TRUE(loadAndWait(q(sim.url("/box")), events));
     QWebEnginePage* page = pane.view()->page();
@@ -377,7 +379,6 @@ TEST_F(Pane, AKilledRendererReloadsThePageOnceAndAFailingReloadShowsTheLocalLoad
     waitUntil([] { return false; }, 1500);
     EXPECT_EQ(pane.LocationURL(), loading);
     EXPECT_EQ(text(), QStringLiteral("loading"));
-    platform::overrideProgramFolder({});
 }
 
 TEST_F(Pane, PagesPlayWithoutAClickFindTheServersRolesAndStopWhileTheirPaneIsHidden)
@@ -389,11 +390,11 @@ TEST_F(Pane, PagesPlayWithoutAClickFindTheServersRolesAndStopWhileTheirPaneIsHid
     sim.site().write("film.html",
         "<html><body><video id='v'></video><script>"
         "v.src = 'http://' + portalServers.filmMirror + '/film.webm'; v.play();</script></body></html>");
-    ::setenv("FILM_MIRROR_SERVER", mirror.host().c_str(), 1);
     QWidget panel;
     panel.resize(400, 300);
+    std::optional<ScopedEnv> mirrorRole(std::in_place, "FILM_MIRROR_SERVER", mirror.host());
     BrowserPane player(&panel);
-    ::unsetenv("FILM_MIRROR_SERVER");
+    mirrorRole.reset(); // the pane took the role when it was made
     panel.show();
     player.Navigate(q(sim.url("/film.html")));
     const auto time = [&] { return evaluate(player, QStringLiteral("v.currentTime")).toDouble(); };

@@ -6,6 +6,7 @@
 #include "common/windows/qt_translations.h"
 #include "tests/common/update_test_support.h"
 #include "tests/support/qt_test_util.h"
+#include "tests/support/scoped_hooks.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -263,6 +264,7 @@ TEST_F(Notice, TvShellReadsItsOwnFiles)
 
 TEST(QtMessageBox, ABoxIsWideEnoughForItsCaption)
 {
+    const ScopedMessageHandlers handlers;
     installQtMessageBox();
     const std::string caption = "Tovanis网络电视";
     int boxWidth = 0;
@@ -279,8 +281,6 @@ TEST(QtMessageBox, ABoxIsWideEnoughForItsCaption)
         box->accept();
     });
     message_box::show(caption, "OK");
-    message_box::setHandler({});
-    message_box::setIconHandler({});
     ASSERT_GT(boxWidth, 0) << "the box showed";
     // Room beside the caption for the icon and the caption buttons a title bar draws.
     EXPECT_GE(boxWidth, captionWidth + 120);

@@ -1,5 +1,6 @@
 #include "common/logic/message_box.h"
 #include "platform/program_folder.h"
+#include "tests/support/scoped_hooks.h"
 #include "tests/support/temp_folder.h"
 #include "updater/logic/modPublic.h"
 #include "updater/logic/modXml.h"
@@ -190,7 +191,8 @@ TEST(UpdateLists, FailedFilesKeepTheirOldEntries)
 TEST(ModPublic, ListUrlFromTheLocalList)
 {
     TempFolder folder;
-    platform::overrideProgramFolder(folder.str());
+    const ScopedProgramFolder inFolder(folder.str());
+    const ScopedMessageHandlers handlers;
     std::vector<std::string> messages;
     message_box::setHandler([&](const std::string&, const std::string& text) { messages.push_back(text); });
     platform::InetTransfer client;
@@ -213,9 +215,6 @@ TEST(ModPublic, ListUrlFromTheLocalList)
     folder.write("UpdList.xml", "<L><Url>\n  http://127.0.0.1:8/update/ </Url></L>");
     EXPECT_TRUE(modPublic::GetListUrl(client, "UpdList.xml", url));
     EXPECT_EQ(url, "http://127.0.0.1:8/update/");
-
-    message_box::setHandler({});
-    platform::overrideProgramFolder("");
 }
 
 TEST(ModPublic, FilesAndFolders)

@@ -379,7 +379,16 @@ TEST_F(UpdaterWindow, ClosingTheWindowWhileSizesAreAskedEndsTheList)
 TEST_F(UpdaterWindow, TheDefaultSkinDressesTheWindow)
 {
     const std::string programFolder = TEST_PROGRAM_FOLDER;
-    const QPalette before = QApplication::palette();
+    // The skin restyles the whole application: put it back however the test ends.
+    struct ApplicationLook
+    {
+        QPalette palette = QApplication::palette();
+        ~ApplicationLook()
+        {
+            qApp->setStyleSheet(QString());
+            QApplication::setPalette(palette);
+        }
+    } const restoreLook;
     frmUpdate window(
         [&] { return skin_engine::attach(programFolder, programFolder + "/skin/白色简约.she", std::string()); });
     ASSERT_TRUE(window.Form_Load());
@@ -389,8 +398,6 @@ TEST_F(UpdaterWindow, TheDefaultSkinDressesTheWindow)
     const QPoint listArea = window.lvUpdateList->geometry().center();
     const QColor statusColour = image.pixelColor(statusBar.x(), window.sbUpdateInfo->geometry().bottom() - 2);
     const QColor listColour = image.pixelColor(listArea);
-    qApp->setStyleSheet(QString());
-    QApplication::setPalette(before);
 
     EXPECT_EQ(statusColour, QColor(0xED, 0xF0, 0xF4));
     EXPECT_EQ(listColour, QColor(0xFF, 0xFF, 0xFF));
