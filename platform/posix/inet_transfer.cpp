@@ -94,6 +94,8 @@ std::string InetTransfer::getChunk(std::size_t size)
     return chunk;
 }
 
+// Written out: curl_easy_escape() escapes every byte but the unreserved ones, which would
+// turn the path separators and a name's other printable characters into escapes.
 std::string fileUrl(std::string_view baseUrl, std::string_view name)
 {
     static constexpr char hex[] = "0123456789ABCDEF";
