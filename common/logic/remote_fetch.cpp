@@ -3,6 +3,9 @@
 #include "common/logic/message_box.h"
 #include "platform/codepage.h"
 
+#include <chrono>
+#include <system_error>
+
 namespace {
 
 constexpr const char* unreachableMessage = "连接网络失败！";
@@ -155,6 +158,48 @@ void RemoteFetch::FetchPortalProbe(TextHolder& holder)
 {
     if (m_shell == Shell::Portal)
         StatusFetch(serverUrl(ServerRole::PortalPrimary, "/update/PallomarAdControl.txt"), holder);
+}
+
+void RemoteFetch::StartPortalProbe()
+{
+    if (m_shell != Shell::Portal || m_earlyProbe)
+        return;
+    std::shared_ptr<platform::XmlHttpRequest> request = createRequest();
+    if (!request)
+        return;
+    EarlyProbe probe {request, std::make_shared<std::atomic<bool>>(false), std::make_shared<std::int32_t>(0)};
+    const std::string url = serverUrl(ServerRole::PortalPrimary, "/update/PallomarAdControl.txt");
+    std::thread thread;
+    try {
+        thread = std::thread([request, url, done = probe.done, error = probe.error] {
+            *error = openAndSend(*request, url);
+            *done = true;
+        });
+    } catch (const std::system_error&) {
+        return; // no thread: the finish fetches as before
+    }
+    m_workers.push_back(Worker {std::move(thread), probe.done});
+    m_earlyProbe = std::move(probe);
+}
+
+void RemoteFetch::FinishPortalProbe(TextHolder& holder)
+{
+    if (!m_earlyProbe) {
+        FetchPortalProbe(holder);
+        return;
+    }
+    const EarlyProbe probe = std::move(*m_earlyProbe);
+    m_earlyProbe.reset();
+    while (!*probe.done) {
+        if (m_pump)
+            m_pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    joinFinishedWorkers();
+    if (probe.request->readyState() == 4 && probe.request->status() == 200)
+        holder.setText(probe.request->responseText());
+    probe.request->abort();
+    reportUnreachable(*probe.error);
 }
 
 void RemoteFetch::FetchFilmProbe(TextHolder& holder)

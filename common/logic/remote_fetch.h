@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,6 +48,12 @@ public:
     // The named fetches of the shells. A fetch the shell does not have does nothing (and
     // runs `then` at once).
     void FetchPortalProbe(TextHolder& holder);
+    // The portal probe in two halves, so that its wait overlaps the browser engine's start:
+    // the GET begins on a thread of its own, and the finish waits for it (pumping, as the
+    // synchronous fetch does) and then fills the holder and shows the message exactly as
+    // FetchPortalProbe would, at the caller's point. A finish without a start fetches then.
+    void StartPortalProbe();
+    void FinishPortalProbe(TextHolder& holder);
     void FetchFilmProbe(TextHolder& holder);
     void FetchUpdateVersion(TextHolder& holder, Then then = {});
     void FetchUpdateNews(TextHolder& holder, Then then = {});
@@ -84,5 +91,12 @@ private:
         std::shared_ptr<std::atomic<bool>> done;
     };
     std::vector<Worker> m_workers;
+    struct EarlyProbe
+    {
+        std::shared_ptr<platform::XmlHttpRequest> request;
+        std::shared_ptr<std::atomic<bool>> done;
+        std::shared_ptr<std::int32_t> error;
+    };
+    std::optional<EarlyProbe> m_earlyProbe;
     int m_pending = 0;
 };

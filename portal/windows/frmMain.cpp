@@ -83,6 +83,8 @@ frmMain::frmMain(QWidget* parent)
     if (const QScreen* where = screen())
         move(where->availableGeometry().center() - rect().center());
 
+    // The start page's probe waits on the network while the panes bring up the browser engine.
+    m_fetch.StartPortalProbe();
     createContentArea();
     createTitleArea();
     createHolders();

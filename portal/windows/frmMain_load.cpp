@@ -57,7 +57,9 @@ void frmMain::Form_Load()
         Load_Web->Navigate(localPage("\\html\\loading.html"));
         placeStartCover();
     });
-    guarded([&] { m_fetch.FetchPortalProbe(*FindTVLink); });
+    // The probe began when the window was made, beside the engine's start; its answer decides
+    // the start page here, as a probe made now would.
+    guarded([&] { m_fetch.FinishPortalProbe(*FindTVLink); });
     guarded([&] {
         const ServerRole role = FindTVLink->text() != "OK" ? ServerRole::PortalPrimary : ServerRole::PortalBackup;
         WebBrowser1->Navigate(QString::fromStdString(serverUrl(role, "/box")));

@@ -7,7 +7,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -259,4 +262,60 @@ TEST_F(Fetches, ProbesBelongToThePortalShellOnly)
     tv.FetchFilmProbe(probe);
     EXPECT_EQ(probe.text(), "OK");
     EXPECT_TRUE(sim.server().requests().empty());
+}
+
+// The probe begun early and finished later leaves the holder and the messages as the
+// synchronous probe does, whatever the server answered; so the start page it picks is the same.
+TEST_F(Fetches, AProbeBegunEarlyEndsAsTheSynchronousProbe)
+{
+    struct Case
+    {
+        const char* name;
+        const char* file; // nullptr: no such file on the server
+        bool serverDown;
+        const char* holderAfter;
+        std::size_t messagesAfter;
+    };
+    const Case cases[] = {
+        {"answer OK", "OK", false, "OK", 0},
+        {"other answer", "on,off\r\n", false, "on,off\r\n", 0},
+        {"missing file", nullptr, false, "initial", 0},
+        {"server down", "OK", true, "initial", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.file)
+            sim.site().write("update/PallomarAdControl.txt", c.file);
+        else
+            std::filesystem::remove(sim.site() / "update/PallomarAdControl.txt");
+        std::optional<ScopedEnv> down;
+        if (c.serverDown)
+            down.emplace("PORTAL_PRIMARY_SERVER", "127.0.0.1:" + std::to_string(closedPort()));
+        for (const bool early : {false, true}) {
+            SCOPED_TRACE(early ? "begun early" : "synchronous");
+            messages.clear();
+            PlainTextHolder probe("initial");
+            RemoteFetch fetch {Shell::Portal, "Orvel影视盒", {}, 2000};
+            if (early) {
+                fetch.StartPortalProbe();
+                // The engine's start, in miniature: the answer is in before the finish looks.
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                fetch.FinishPortalProbe(probe);
+            } else {
+                fetch.FetchPortalProbe(probe);
+            }
+            EXPECT_EQ(probe.text(), c.holderAfter);
+            EXPECT_EQ(messages.size(), c.messagesAfter);
+        }
+    }
+    // A finish with no start, or a second finish, fetches then.
+    sim.site().write("update/PallomarAdControl.txt", "again");
+    PlainTextHolder probe("initial");
+    portal.FinishPortalProbe(probe);
+    EXPECT_EQ(probe.text(), "again");
+    // The TV shell has no probe: neither half does anything.
+    tv.StartPortalProbe();
+    PlainTextHolder none("initial");
+    tv.FinishPortalProbe(none);
+    EXPECT_EQ(none.text(), "initial");
 }
