@@ -86,6 +86,7 @@ frmMain::frmMain(QWidget* parent)
     // The start page's probe waits on the network while the panes bring up the browser engine.
     m_fetch.StartPortalProbe();
     createContentArea();
+    beginStartCover();
     createTitleArea();
     createHolders();
     createMenus();

@@ -164,6 +164,8 @@ private:
 
     // Placing one panel with its browser, as the layout gives it for the current size.
     void placeStartCover();
+    // Starts the start cover's page, and with it the engine's page process.
+    void beginStartCover();
     void placeLibraryPane();
     void placePlayerPane();
     void placePlayCover();

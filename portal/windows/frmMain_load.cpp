@@ -53,10 +53,8 @@ void frmMain::Form_Load()
         c_Skin->setMinTrackSize({minimumWidth(), minimumHeight()});
         c_Skin->Attach(frame::hwndOf(this));
     });
-    guarded([&] {
-        Load_Web->Navigate(localPage("\\html\\loading.html"));
-        placeStartCover();
-    });
+    // The cover's page began loading when the window was made.
+    guarded([&] { placeStartCover(); });
     // The probe began when the window was made, beside the engine's start; its answer decides
     // the start page here, as a probe made now would.
     guarded([&] { m_fetch.FinishPortalProbe(*FindTVLink); });
@@ -90,6 +88,12 @@ void frmMain::Form_Load()
     // The progress strip is measured in pixels throughout.
     guarded([&] { gengxinTime->start(); });
     guarded([&] { Picture6->setEnabled(false); });
+}
+
+void frmMain::beginStartCover()
+{
+    // Its page process starts while the rest of the window is made and the probe waits.
+    guarded([&] { Load_Web->Navigate(localPage("\\html\\loading.html")); });
 }
 
 void frmMain::loadHiddenPanes()
