@@ -175,6 +175,19 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
     ASSERT_TRUE(waitFor([&] { return probe->maximized(id()) && geometry().width == 1024; }, 5000))
         << "maximized: " << geometry();
     const XWindowProbe::Geometry maximized = geometry();
+    // Maximized, the border and the cut corners lie off the screen: every corner is shown,
+    // and the outer column and row look like their neighbours.
+    EXPECT_TRUE(waitFor([&] { return probe->shapeContains(id(), 0, 0); }, 5000));
+    for (const auto& [x, y] :
+        {std::pair {maximized.width - 1, 0}, {0, maximized.height - 1}, {maximized.width - 1, maximized.height - 1}})
+        EXPECT_TRUE(probe->shapeContains(id(), x, y)) << x << "," << y;
+    const int middle = maximized.height / 2;
+    EXPECT_EQ(probe->pixel(id(), 0, middle), probe->pixel(id(), 1, middle)) << "a left border";
+    EXPECT_EQ(probe->pixel(id(), maximized.width - 1, middle), probe->pixel(id(), maximized.width - 2, middle))
+        << "a right border";
+    EXPECT_EQ(probe->pixel(id(), maximized.width / 2, maximized.height - 1),
+        probe->pixel(id(), maximized.width / 2, maximized.height - 2))
+        << "a bottom border";
     EXPECT_EQ(cursorAt(3, 100), arrow);
     drag(3, 100, 60, 0);
     rest(500);

@@ -227,6 +227,14 @@ TEST_F(SkinForm, MaximizedTheBorderAndTheCutCornersLieOffTheScreen)
     window.send(WM_SIZE, SIZE_RESTORED, makeLParam(400, 300));
     EXPECT_EQ(form->frameOrigin().x, 0);
     EXPECT_FALSE(window.regions.back().contains(0, 0));
+
+    // The new size arrives before the window's new place: the border is still taken off.
+    window.zoomed = true;
+    window.rect = {100, 80, 1024, 744};
+    window.send(WM_SIZE, SIZE_MAXIMIZED, makeLParam(1024, 744));
+    EXPECT_EQ(form->frameOrigin().x, 4);
+    EXPECT_EQ(form->frameOrigin().y, 4);
+    EXPECT_TRUE(window.regions.back().contains(0, 0));
 }
 
 TEST_F(SkinForm, AWindowOfAnySizeIsDrawnWithinTheSurfaceLimit)

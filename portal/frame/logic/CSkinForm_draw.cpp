@@ -2,6 +2,8 @@
 // on it, and what of it reaches the window.
 #include "portal/frame/logic/CSkinForm.h"
 
+#include <algorithm>
+
 namespace frame {
 
 namespace {
@@ -47,12 +49,15 @@ void CSkinForm::Resize()
     m_origin = {0, 0};
     if (m_window.isZoomed(m_hwnd)) {
         // Maximized, the frame lies where the size limits put it: the window manager may
-        // have kept the window on the work area, so its border is taken off here.
+        // have kept the window on the work area, so its border is taken off here. The size
+        // alone tells how much: the window's place may not have followed yet when the new
+        // size arrives (X reports the move after the resize).
         MINMAXINFO info;
         onMinMaxInfo(info);
-        const long ox = window.x - info.ptMaxPosition.x, oy = window.y - info.ptMaxPosition.y;
-        if (ox > 0 && oy > 0 && ox + window.width <= info.ptMaxSize.x && oy + window.height <= info.ptMaxSize.y)
-            m_origin = {ox, oy};
+        const long frameX = m_window.systemMetric(SM_CXFRAME), frameY = m_window.systemMetric(SM_CYFRAME);
+        const long ox = std::clamp<long>((info.ptMaxSize.x - window.width) / 2, 0, frameX);
+        const long oy = std::clamp<long>((info.ptMaxSize.y - window.height) / 2, 0, frameY);
+        m_origin = {ox, oy};
     }
     m_width = window.width + 2 * static_cast<int>(m_origin.x);
     m_height = window.height + 2 * static_cast<int>(m_origin.y);
