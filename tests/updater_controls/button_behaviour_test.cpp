@@ -35,6 +35,15 @@ TEST(ButtonCaption, AccessKeySkipsDoubledAmpersands)
     EXPECT_EQ(accessKeyOf("&更新"), "更");
 }
 
+TEST(ButtonCaption, SpokenCaptionDropsTheAccessKeyMarks)
+{
+    const std::pair<const char*, const char*> cases[]
+        = {{"&OK", "OK"}, {"Save && &Exit", "Save & Exit"}, {"Tom && Jerry", "Tom & Jerry"}, {"Trailing&", "Trailing"},
+            {"&&&B", "&B"}, {"更新(&U)", "更新(U)"}, {"完成", "完成"}, {"", ""}};
+    for (const auto& [caption, spoken] : cases)
+        EXPECT_EQ(spokenCaption(caption), spoken) << caption;
+}
+
 TEST(ButtonCaption, NewButtonTakesTheFirstFreeStandardCaption)
 {
     EXPECT_EQ(newButtonCaption({}, "ccXPButton1"), "&OK");

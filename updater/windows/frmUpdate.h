@@ -77,6 +77,8 @@ protected:
 private:
     void createControls();
     void createStatusBar();
+    // Names for assistive technology and the keyboard's order through the controls.
+    void nameControls();
     void showClock();
     ccXPButton* button(UpdaterButton which) const;
     // New rows join the list a few times a second (see UpdateRowsModel).

@@ -2,6 +2,7 @@
 
 #include "updater/controls/windows/cc_xp_button.h"
 #include "updater/controls/windows/xp_progress_bar.h"
+#include "updater/logic/accessible_names.h"
 #include "updater/windows/update_rows_model.h"
 
 #include <QDateTime>
@@ -117,11 +118,22 @@ void frmUpdate::createControls()
     connect(cmdFinish, &ccXPButton::Click, this, &frmUpdate::cmdFinish_Click);
 
     createStatusBar();
+    nameControls();
 
     tmrGetUpdateList = new QTimer(this);
     tmrGetUpdateList->setObjectName(QStringLiteral("tmrGetUpdateList"));
     tmrGetUpdateList->setInterval(200);
     connect(tmrGetUpdateList, &QTimer::timeout, this, &frmUpdate::tmrGetUpdateList_Timer);
+}
+
+void frmUpdate::nameControls()
+{
+    for (const auto& [control, name] : accessible_names::controls)
+        if (auto* widget = findChild<QWidget*>(QString::fromLatin1(control)))
+            widget->setAccessibleName(QString::fromUtf8(name));
+    // Reading order: the list, then the buttons; the picture, bar and status take no focus.
+    setTabOrder(lvUpdateList, cmdUpdate);
+    setTabOrder(cmdUpdate, cmdFinish);
 }
 
 void frmUpdate::createStatusBar()

@@ -36,6 +36,19 @@ std::string accessKeyOf(std::string_view caption)
     return {};
 }
 
+std::string spokenCaption(std::string_view caption)
+{
+    std::string spoken;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i; // the mark goes; of "&&" the second stays
+        else if (caption[i] == '&')
+            continue; // a trailing mark marks nothing
+        spoken += caption[i];
+    }
+    return spoken;
+}
+
 std::string newButtonCaption(const std::vector<std::string>& existing, const std::string& controlName)
 {
     std::string joined;

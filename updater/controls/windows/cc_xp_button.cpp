@@ -2,6 +2,9 @@
 
 #include "updater/controls/logic/button_caption.h"
 #include "updater/controls/windows/paint_ops_painter.h"
+#include "updater/controls/windows/xp_accessible.h"
+
+#include <QAccessible>
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -54,6 +57,7 @@ ButtonKey toButtonKey(int key)
 ccXPButton::ccXPButton(QWidget* parent)
     : QWidget(parent)
 {
+    installXpControlsAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setMinimumSize(minimumButtonPixels(), minimumButtonPixels());
@@ -70,6 +74,11 @@ void ccXPButton::setCaption(const QString& caption)
         releaseShortcut(m_shortcutId);
     m_shortcutId = m_accessKey.isEmpty() ? 0 : grabShortcut(QKeySequence::mnemonic(QStringLiteral("&") + m_accessKey));
     update();
+    // A screen reader speaks the caption: it hears when it changes.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void ccXPButton::setForeColor(const QColor& colour)

@@ -1,5 +1,8 @@
 #include "updater/controls/windows/xp_progress_bar.h"
 
+#include "updater/controls/windows/xp_accessible.h"
+
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -11,6 +14,7 @@ using namespace xpcontrols;
 XP_ProgressBar::XP_ProgressBar(QWidget* parent)
     : QWidget(parent)
 {
+    installXpControlsAccessibility();
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_model.colour = toRgb(defaultColour());
@@ -25,6 +29,10 @@ void XP_ProgressBar::setValue(int value)
 {
     m_model.value = value;
     DrawProgressBar();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, value);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void XP_ProgressBar::setShowText(bool show)
