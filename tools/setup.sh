@@ -13,7 +13,7 @@ packages=(
     libxcb1-dev libx11-dev libxext-dev libxfixes-dev
     curl procps ffmpeg python3
     libsodium-dev libssl-dev minisign
-    desktop-file-utils
+    desktop-file-utils appstream
     dbus at-spi2-core python3-pyatspi
     clang-14 libclang-rt-14-dev
 )
