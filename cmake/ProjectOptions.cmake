@@ -19,6 +19,15 @@ function(add_program name)
         BUILD_RPATH "$ORIGIN"
         INSTALL_RPATH "$ORIGIN")
     target_link_libraries(${name} PRIVATE project_warnings)
+    install(TARGETS ${name} RUNTIME DESTINATION "${PROGRAM_INSTALL_DIR}")
+endfunction()
+
+# The program's desktop entry name and its icons, bundled into the executable from the
+# hicolor set in data/desktop (the window icon then needs no file beside the program).
+function(add_desktop_icons name)
+    target_sources(${name} PRIVATE "${CMAKE_SOURCE_DIR}/data/desktop/${name}.qrc")
+    set_target_properties(${name} PROPERTIES AUTORCC ON)
+    target_compile_definitions(${name} PRIVATE DESKTOP_ENTRY_NAME="${name}")
 endfunction()
 
 # One test executable per source file.

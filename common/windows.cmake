@@ -1,6 +1,7 @@
 # The real message box alone: the updater needs it without the browser engine, whose
 # libraries would add tens of megabytes to every process that links them.
-add_library(common_message_box STATIC windows/qt_message_box.cpp windows/qt_message_box.h windows/qt_translations.cpp windows/qt_translations.h)
+add_library(common_message_box STATIC windows/qt_message_box.cpp windows/qt_message_box.h windows/qt_translations.cpp windows/qt_translations.h
+    windows/desktop_identity.cpp windows/desktop_identity.h)
 target_link_libraries(common_message_box
     PUBLIC common_logic Qt6::Widgets
     PRIVATE project_warnings project_qt_options)

@@ -1,6 +1,7 @@
 // Pallomar: the portal shell. Loading its main window is starting the program.
 #include "common/windows/BrowserPane.h"
 #include "common/windows/ad_control_run.h"
+#include "common/windows/desktop_identity.h"
 #include "common/windows/qt_message_box.h"
 #include "common/windows/qt_translations.h"
 #include "common/windows/screenshot_on_load.h"
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
 {
     BrowserPane::prepareEngine();
     QApplication app(argc, argv);
+    installDesktopIdentity(QStringLiteral(DESKTOP_ENTRY_NAME));
     installQtTranslations();
     installQtMessageBox();
 

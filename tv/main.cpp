@@ -1,5 +1,6 @@
 // TovanTV: the network-TV shell. Loading its main window is starting the program.
 #include "common/windows/ad_control_run.h"
+#include "common/windows/desktop_identity.h"
 #include "common/windows/qt_message_box.h"
 #include "common/windows/qt_translations.h"
 #include "common/windows/screenshot_on_load.h"
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
 {
     TOVAN_COM::prepareEngine();
     QApplication app(argc, argv);
+    installDesktopIdentity(QStringLiteral(DESKTOP_ENTRY_NAME));
     installQtTranslations();
     installQtMessageBox();
 

@@ -1,6 +1,7 @@
 // Renovo, the updater: one window that fetches the server's file list, updates the files
 // that changed and restarts the updated program.
 
+#include "common/windows/desktop_identity.h"
 #include "common/windows/qt_message_box.h"
 #include "common/windows/qt_translations.h"
 #include "platform/program_folder.h"
@@ -53,6 +54,7 @@ void closeOnTermination(QWidget& window)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    installDesktopIdentity(QStringLiteral(DESKTOP_ENTRY_NAME));
     installQtTranslations();
     installQtMessageBox();
     installQtQuestionBox();

@@ -43,7 +43,10 @@ QTimer* timer(QObject* parent, const char* name, int intervalMs)
 
 QIcon programIcon()
 {
-    QIcon icon(inProgramFolder("/Images/TovanTV.png"));
+    // The program's hicolor icons when it was built with them, else the folder's own image.
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = QIcon(inProgramFolder("/Images/TovanTV.png"));
     // Never an empty icon: the tray would have nothing to show.
     return icon.isNull() ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon) : icon;
 }
