@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -142,6 +143,15 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
         EXPECT_FALSE(probe->shapeContains(id(), x, y)) << x << "," << y;
     EXPECT_TRUE(probe->shapeContains(id(), 3, 0));
     EXPECT_TRUE(probe->shapeContains(id(), g.width - 4, g.height - 1));
+    // The desktop matches the window to its entry "Pallomar.desktop" by the window class, and
+    // shows the icons bundled into the program (the set reaches 256 pixels; no file was copied).
+    const auto names = probe->windowClass(id());
+    ASSERT_TRUE(names);
+    EXPECT_EQ(names->second, "Pallomar");
+    EXPECT_EQ(names->first, "Pallomar");
+    const auto widths = probe->iconWidths(id());
+    for (const unsigned long size : {16UL, 32UL, 48UL, 256UL})
+        EXPECT_NE(std::find(widths.begin(), widths.end(), size), widths.end()) << size << " px icon";
     rest(1000);
 
     // A drag on the caption moves the window.

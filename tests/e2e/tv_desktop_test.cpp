@@ -4,6 +4,7 @@
 #include "tests/e2e/desktop_session.h"
 #include "tests/e2e/program_processes.h"
 #include "tests/e2e/x_display.h"
+#include "tests/e2e/x_window_probe.h"
 #include "tests/support/raw_http_server.h"
 #include "tests/support/sim_server.h"
 #include "tests/support/temp_folder.h"
@@ -128,6 +129,15 @@ TEST_F(TvDesktop, TheTrayIconComesWithTheShellASecondCopyIsRefusedAndTheIconGoes
     const auto window = waitForWindow(caption);
     ASSERT_TRUE(window) << "the main window shows";
     ASSERT_TRUE(waitFor([&] { return trayIcons() == 1; }, 20000)) << "the tray host holds the shell's icon";
+    // The window class names the desktop entry "TovanTV.desktop"; the window's icon is the
+    // bundled hicolor set (to 256 pixels), not the folder's 64-pixel image.
+    XWindowProbe probe(display.name());
+    ASSERT_TRUE(probe.connected());
+    const unsigned long id = DesktopSession::windowNumber(*window);
+    EXPECT_EQ(probe.windowClass(id), std::make_pair(std::string("TovanTV"), std::string("TovanTV")));
+    const auto widths = probe.iconWidths(id);
+    for (const unsigned long size : {16UL, 32UL, 48UL, 256UL})
+        EXPECT_NE(std::find(widths.begin(), widths.end(), size), widths.end()) << size << " px icon";
 
     auto second = start();
     const auto refusal = waitForWindow("请勿多次运行");

@@ -134,3 +134,46 @@ int XWindowProbe::countViewable(unsigned long parent, const std::string& windowC
         XFree(children);
     return found;
 }
+
+std::optional<std::pair<std::string, std::string>> XWindowProbe::windowClass(unsigned long window) const
+{
+    XClassHint hint;
+    if (!m_display || !XGetClassHint(m_display, window, &hint))
+        return std::nullopt;
+    std::pair<std::string, std::string> names {
+        hint.res_name ? hint.res_name : "", hint.res_class ? hint.res_class : ""};
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return names;
+}
+
+std::vector<unsigned long> XWindowProbe::iconWidths(unsigned long window) const
+{
+    std::vector<unsigned long> widths;
+    if (!m_display)
+        return widths;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const Atom icon = XInternAtom(m_display, "_NET_WM_ICON", False);
+    // Xlib hands 32-bit items as longs. A 256-pixel image alone is 65538 of them.
+    if (XGetWindowProperty(
+            m_display, window, icon, 0, 1L << 22, False, XA_CARDINAL, &type, &format, &count, &after, &data)
+            != Success
+        || !data)
+        return widths;
+    const auto* items = reinterpret_cast<const unsigned long*>(data);
+    // Each image: width, height, then width * height pixels.
+    for (unsigned long at = 0; format == 32 && at + 2 <= count;) {
+        const unsigned long width = items[at];
+        const unsigned long height = items[at + 1];
+        if (width == 0 || height == 0 || width * height > count - at - 2)
+            break;
+        widths.push_back(width);
+        at += 2 + width * height;
+    }
+    XFree(data);
+    return widths;
+}

@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct _XDisplay;
@@ -43,6 +44,10 @@ public:
     bool shapeContains(unsigned long window, int x, int y) const;
     // The pointer's cursor as it is drawn now: width, height, hot spot, then the pixels.
     std::vector<unsigned long> cursorImage() const;
+    // The window's WM_CLASS, instance name then class name; nothing when it has none.
+    std::optional<std::pair<std::string, std::string>> windowClass(unsigned long window) const;
+    // The widths of the images in the window's icon (_NET_WM_ICON), in the order stored.
+    std::vector<unsigned long> iconWidths(unsigned long window) const;
     // Visible windows whose class is `windowClass`, pop-up menus included.
     int viewableWindows(const std::string& windowClass) const;
 
