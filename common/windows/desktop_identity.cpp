@@ -1,5 +1,6 @@
 #include "common/windows/desktop_identity.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 
@@ -13,7 +14,7 @@ void installDesktopIdentity(const QString& entryName)
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString file = QStringLiteral(":/icons/%1/%2.png").arg(entryName).arg(size);
-        if (QIcon(file).availableSizes().isEmpty())
+        if (!QFile::exists(file))
             continue;
         icon.addFile(file, QSize(size, size));
     }
