@@ -103,6 +103,15 @@ protected:
         display.input(args);
     }
     unsigned long id() const { return std::stoul(window); }
+    // Every named window on the display, for a failure's message.
+    std::string windowNames() const
+    {
+        std::string names;
+        for (const std::string& w : display.xdotool({"search", "--name", "."}).value_or(std::vector<std::string> {}))
+            for (const std::string& line : display.xdotool({"getwindowname", w}).value_or(std::vector<std::string> {}))
+                names += "[" + line + "] ";
+        return names;
+    }
 
     TempFolder program;
     PortalSimProcess sim;
@@ -131,7 +140,8 @@ TEST_F(FrameRoad, TheDrawnFrameMovesSizesMaximizesOpensTheSystemMenuAndClosesThe
             return found.has_value();
         },
         30000))
-        << "the shell's window shows";
+        << "the shell's window shows; the shell is " << (program_processes::alive(shell.pid()) ? "alive" : "gone")
+        << ", the display has: " << windowNames();
     probe = std::make_unique<XWindowProbe>(display.name());
     ASSERT_TRUE(probe->connected());
 

@@ -219,6 +219,44 @@ TEST_F(FrameWindow, TheSystemMenuOpensOnTheCaptionOnlyAndItsCommandIsCarriedOut)
         QStringLiteral("还原(&R) (off)|移动(&M)|大小(&S)|最小化(&N)|最大化(&X)|关闭(&C)"));
 }
 
+namespace {
+
+// Counts the times a widget is hidden.
+class HideCounter final : public QObject
+{
+public:
+    int hides = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        hides += e->type() == QEvent::Hide;
+        return false;
+    }
+};
+
+} // namespace
+
+// The shell attaches its frame just after its window is shown. Unmapping and mapping the
+// window again then races the window manager's first map, which can leave it unmapped.
+TEST(FrameAttach, AShownWindowStaysShownAndKeepsItsNativeWindowWhenTheFrameAttaches)
+{
+    QWidget shown;
+    shown.setGeometry(40, 40, 260, 180);
+    shown.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown));
+    const WId before = shown.winId();
+    HideCounter counter;
+    shown.installEventFilter(&counter);
+    const auto attached = newSkinForm();
+    attached->Attach(hwndOf(&shown));
+    QTest::qWait(50);
+    EXPECT_TRUE(shown.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(counter.hides, 0);
+    EXPECT_TRUE(shown.isVisible());
+    EXPECT_EQ(shown.winId(), before);
+}
+
 TEST_F(FrameWindow, AFrameAddedBackIsTakenAwayAgain)
 {
     window.setWindowFlag(Qt::FramelessWindowHint, false);

@@ -45,13 +45,26 @@ void QtWindowSystem::setStyle(Hwnd hwnd, std::uint32_t style)
     const QRect outer = w->frameGeometry();
     const bool visible = w->isVisible();
     const Qt::WindowStates states = w->windowState();
-    w->setWindowFlag(Qt::FramelessWindowHint, frameless);
+    Qt::WindowFlags flags = w->windowFlags();
+    flags.setFlag(Qt::FramelessWindowHint, frameless);
+    QWindow* native = w->windowHandle();
+    if (native) {
+        // The window system is told directly. Changing the widget's own flags would unmap the
+        // window and map it again; a window manager still busy with the first map (the frame
+        // attaches just after the window is shown) can then lose it, and it stays unmapped.
+        w->overrideWindowFlags(flags);
+        native->setFlags(flags);
+    } else {
+        w->setWindowFlags(flags);
+    }
     if (HookFilter* filter = hook(hwnd))
         filter->state.flags = w->windowFlags();
     w->setGeometry(frameless ? outer : QRect(outer.topLeft(), w->size()));
-    w->setWindowState(states);
-    if (visible)
-        w->show();
+    if (!native) {
+        w->setWindowState(states);
+        if (visible)
+            w->show();
+    }
 }
 
 void QtWindowSystem::frameChanged(Hwnd hwnd)
