@@ -94,12 +94,17 @@ protected:
     {
         if (!waitFor([&] { return got("HEAD /update/files/" + lastFile); }, 20000))
             return false;
-        // The button is enabled just after the last answer; nothing outside tells when.
-        waitFor([] { return false; }, 700);
-        clickUpdate(size);
-        return waitFor(started, 20000);
+        // The button is enabled just after the last answer; nothing outside tells when, so
+        // the click goes again until the download starts (a click on it disabled is lost).
+        return repeatUntil([&] { clickUpdate(size); }, started, 20000);
     }
     bool updaterEnds() { return updater->wait(10000) != -1; }
+    // The exit button, again until the updater ends: it is enabled only once the last
+    // step of an update is over.
+    bool exitByButton(std::pair<int, int> size)
+    {
+        return repeatUntil([&] { clickExit(size); }, [&] { return updater->wait(0) != -1; }, 20000);
+    }
     // The installation takes only lists signed by the test key; the server offers `list`
     // with the test key's signature of `signedBytes`.
     void serveSigned(const std::string& list, const std::string& signedBytes)
@@ -141,15 +146,12 @@ TEST_F(UpdaterFaults, ALinkOutOfTheFolderIsRefusedAndTheOtherFilesGoOn)
     serve("good.txt", "good");
 
     const auto size = startUpdater();
-    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/good.txt"); }, 20000));
-    waitFor([] { return false; }, 700);
-    clickUpdate(size);
-    ASSERT_TRUE(waitFor([&] { return program.exists("good.txt"); }, 20000)) << "the other files go on";
+    ASSERT_TRUE(clickUpdateWhenListed(size, "good.txt", [&] { return program.exists("good.txt"); }))
+        << "the other files go on";
     EXPECT_FALSE(outside.exists("evil.txt"));
     EXPECT_EQ(outside.read("victim.txt"), "the user's own file");
     EXPECT_FALSE(fs::is_symlink(program / "new/b.txt"));
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds());
+    EXPECT_TRUE(exitByButton(size));
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
     // The local list keeps the refused files unlisted, so the next run offers them again.
     EXPECT_EQ(program.read("UpdList.xml").find("evil"), std::string::npos);
@@ -165,10 +167,10 @@ TEST_F(UpdaterFaults, ANameThatIsAListFileIsRefused)
 
     const auto size = startUpdater();
     ASSERT_TRUE(waitFor([&] { return program.exists("NewUpdList.xml"); }, 20000));
-    waitFor([] { return false; }, 1000);
-    clickUpdate(size); // disabled: nothing happens
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds());
+    // Clicks on the update button for a while after the list came: it stays disabled, and
+    // nothing is fetched.
+    EXPECT_FALSE(repeatUntil([&] { clickUpdate(size); }, [&] { return got("GET /update/files/a.dat"); }, 2000));
+    EXPECT_TRUE(exitByButton(size));
     EXPECT_EQ(program.read("UpdList.xml"), local);
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
     EXPECT_FALSE(got("GET /update/files/NewUpdList.xml"));
@@ -201,14 +203,9 @@ TEST_F(UpdaterFaults, AnEndlessBodyEndsAtItsAnnouncedSize)
     updates.rule("/update/files/a.dat", "endless");
 
     const auto size = startUpdater();
-    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/a.dat"); }, 20000));
-    waitFor([] { return false; }, 700);
-    clickUpdate(size);
-    ASSERT_TRUE(waitFor([&] { return got("GET /update/files/a.dat"); }, 10000));
+    ASSERT_TRUE(clickUpdateWhenListed(size, "a.dat", [&] { return got("GET /update/files/a.dat"); }));
     // The download stops by itself; then the exit button is enabled again and ends the updater.
-    waitFor([] { return false; }, 1500);
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds());
+    EXPECT_TRUE(exitByButton(size));
     EXPECT_EQ(program.read("a.dat"), "old a");
     EXPECT_TRUE(noTemporaryFiles());
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
@@ -223,9 +220,8 @@ TEST_F(UpdaterFaults, TheExitButtonWorksWhileASizeRequestHangs)
 
     const auto size = startUpdater();
     ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/a.dat"); }, 20000));
-    waitFor([] { return false; }, 500);
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds()) << "the click is not held back until the request ends";
+    // The size request never ends, so every click lands while it hangs.
+    EXPECT_TRUE(exitByButton(size)) << "the click is not held back until the request ends";
     EXPECT_FALSE(program.exists("NewUpdList.xml"));
     updates.rule("/update/files/a.dat", "normal");
 }
@@ -240,12 +236,9 @@ TEST_F(UpdaterFaults, ASignedListInstallsAndOneChangedByteIsRefused)
     serve("a.dat", "new a");
 
     auto size = startUpdater();
-    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/a.dat"); }, 20000));
-    waitFor([] { return false; }, 700);
-    clickUpdate(size);
+    ASSERT_TRUE(clickUpdateWhenListed(size, "a.dat", [&] { return got("GET /update/files/a.dat"); }));
     ASSERT_TRUE(waitFor([&] { return program.read("a.dat") == "new a"; }, 20000));
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds());
+    EXPECT_TRUE(exitByButton(size));
     EXPECT_EQ(program.read("UpdList.xml"), list);
 
     // The next list, one byte changed after it was signed.
@@ -279,9 +272,7 @@ TEST_F(UpdaterFaults, ADownloadKilledHalfWayIsContinuedWithARangeRequest)
     updates.rule("/update/files/big.dat", "stall=400000");
 
     auto size = startUpdater();
-    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/big.dat"); }, 20000));
-    waitFor([] { return false; }, 700);
-    clickUpdate(size);
+    ASSERT_TRUE(clickUpdateWhenListed(size, "big.dat", [&] { return got("GET /update/files/big.dat"); }));
     const fs::path part = program / "big.dat.tmp";
     ASSERT_TRUE(waitFor([&] { return fs::exists(part) && fs::file_size(part) >= 300000; }, 20000));
     ::kill(updater->pid(), SIGKILL);
@@ -292,13 +283,12 @@ TEST_F(UpdaterFaults, ADownloadKilledHalfWayIsContinuedWithARangeRequest)
     updates.rule("/update/files/big.dat", "normal");
     updates.server().clearRequests();
     size = startUpdater();
-    ASSERT_TRUE(waitFor([&] { return got("HEAD /update/files/big.dat"); }, 20000));
-    waitFor([] { return false; }, 700);
-    clickUpdate(size);
+    const std::string rest = "GET /update/files/big.dat Range: bytes=" + std::to_string(kept) + "-";
+    // Either request shows the download began; which one it was is checked below.
+    ASSERT_TRUE(clickUpdateWhenListed(size, "big.dat", [&] { return got(rest) || got("GET /update/files/big.dat"); }));
     ASSERT_TRUE(waitFor([&] { return program.read("big.dat") == big; }, 20000));
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds());
-    EXPECT_TRUE(got("GET /update/files/big.dat Range: bytes=" + std::to_string(kept) + "-"));
+    EXPECT_TRUE(exitByButton(size));
+    EXPECT_TRUE(got(rest));
     EXPECT_FALSE(got("GET /update/files/big.dat")) << "only the rest was fetched";
     EXPECT_TRUE(noTemporaryFiles());
     EXPECT_FALSE(program.exists("UpdPartial.xml"));
@@ -320,8 +310,7 @@ TEST_F(UpdaterFaults, AHardLinkedPartIsNeverWrittenThrough)
     const auto size = startUpdater();
     ASSERT_TRUE(clickUpdateWhenListed(size, "big.dat", [&] { return got("GET /update/files/big.dat"); }));
     ASSERT_TRUE(waitFor([&] { return program.read("big.dat") == big; }, 20000));
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds());
+    EXPECT_TRUE(exitByButton(size));
     EXPECT_EQ(outside.read("mine.dat"), std::string(50000, 'b')) << "the file outside is never written";
     EXPECT_EQ(fs::hard_link_count(outside / "mine.dat"), 1u);
     EXPECT_FALSE(got("GET /update/files/big.dat Range: bytes=50000-"));
@@ -400,8 +389,7 @@ TEST_F(UpdaterFaults, AFailedRenameOfTheLocalListIsAFailureAndTheNextRunOffersTh
     ASSERT_TRUE(clickUpdateWhenListed(size, "a.dat", [&] { return got("GET /update/files/a.dat"); }))
         << "offered again";
     ASSERT_TRUE(waitFor([&] { return program.read("UpdList.xml") != local; }, 20000));
-    clickExit(size);
-    EXPECT_TRUE(updaterEnds());
+    EXPECT_TRUE(exitByButton(size));
     EXPECT_EQ(program.read("UpdList.xml"), listXml(base(), {{"a.dat", "2"}}));
 }
 

@@ -528,12 +528,15 @@ TEST_F(Hostile, AStaleFolderAtATemporaryNameIsStepppedAround)
     writeLocalList({{"html\\loading.html", "1"}});
     folder.write("html/loading.html", "old page");
     fs::create_directories(folder / "html/loading.html.tmp/inner");
+    // The part a run cut short wrote beside the stale folder.
+    folder.write("html/loading.html.1.tmp", "cut short");
     writeServerList({{"html\\loading.html", "2"}});
     serve("html\\loading.html", "new page");
     for (int run = 0; run < 2; ++run) {
         FakeView into;
         auto session = start(into);
         if (run == 0) {
+            EXPECT_FALSE(folder.exists("html/loading.html.1.tmp")) << "the next run removes it";
             session->cmdUpdate_Click();
             EXPECT_EQ(into.status, "更新完成！");
         } else {

@@ -2,6 +2,7 @@
 #include "platform/program_folder.h"
 #include "tests/support/scoped_hooks.h"
 #include "tests/support/temp_folder.h"
+#include "updater/logic/list_adoption.h"
 #include "updater/logic/modPublic.h"
 #include "updater/logic/modXml.h"
 #include "updater/logic/update_list.h"
@@ -186,6 +187,37 @@ TEST(UpdateLists, FailedFilesKeepTheirOldEntries)
     const std::vector<FileEntry> expected {{"a", "2"}, {"b", "1"}};
     EXPECT_EQ(update_list::readFiles(server.document), expected);
     EXPECT_EQ(update_list::readRunApp(server.document), "x");
+}
+
+// A release that did not wholly install leaves the rollback protection where it was, so that
+// the same list is taken again; when none of it installed, the local list stays byte for byte.
+TEST(UpdateLists, AReleaseThatDidNotInstallKeepsTheLocalSerial)
+{
+    const std::string local = "<L Serial='2'><Url>u</Url><Files><F Name='a' Ver='1'/><F Name='b' Ver='1'/></Files>"
+                              "<RunApp>x</RunApp></L>";
+    const std::string server = "<L Serial='3'><Url>u</Url><Files><F Name='a' Ver='2'/><F Name='b' Ver='2'/></Files>"
+                               "<RunApp>x</RunApp></L>";
+    struct Case
+    {
+        std::vector<std::string> failed;
+        std::uint64_t serial;
+        std::vector<FileEntry> entries;
+    };
+    for (const Case& c : std::vector<Case> {{{}, 3, {{"a", "2"}, {"b", "2"}}}, {{"b"}, 2, {{"a", "2"}, {"b", "1"}}},
+             {{"a", "b"}, 2, {{"a", "1"}, {"b", "1"}}}}) {
+        SCOPED_TRACE(::testing::PrintToString(c.failed));
+        const auto adoption = list_adoption::adoptedList(server, local, c.failed);
+        ASSERT_EQ(adoption.problem, "");
+        modXml::XmlDocument kept;
+        modXml::ParseXml(adoption.list, kept);
+        std::uint64_t serial = 0;
+        EXPECT_TRUE(update_list::readSerial(kept.document, serial));
+        EXPECT_EQ(serial, c.serial);
+        EXPECT_EQ(update_list::readFiles(kept.document), c.entries);
+        if (c.failed.size() == 2) {
+            EXPECT_EQ(adoption.list, local) << "nothing installed, nothing recorded";
+        }
+    }
 }
 
 TEST(ModPublic, ListUrlFromTheLocalList)

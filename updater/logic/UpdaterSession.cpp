@@ -90,7 +90,8 @@ void UpdaterSession::removeLeftoverTemporaries()
             m_partials.push_back(part->second);
             kept.insert(entry.name);
         } else {
-            m_engine.discard(entry.name);
+            m_engine.discardLeftovers(entry.name,
+                [&](const std::string& temporary) { return installed.contains(name_rules::foldedName(temporary)); });
         }
     }
     // The record now names exactly the parts kept, whatever becomes of the lists.

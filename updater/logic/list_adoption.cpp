@@ -18,6 +18,14 @@ bool sameLists(const modXml::XmlDocument& a, const modXml::XmlDocument& b)
         && update_list::readRunApp(a.document) == update_list::readRunApp(b.document);
 }
 
+void keepLocalSerial(pugi::xml_document& server, const pugi::xml_document& local)
+{
+    pugi::xml_node root = server.document_element();
+    while (root.remove_attribute("Serial")) { }
+    if (const pugi::xml_attribute serial = local.document_element().attribute("Serial"))
+        root.append_attribute("Serial") = serial.value();
+}
+
 } // namespace
 
 Adoption adoptedList(std::string_view serverList, std::string_view localList, const std::vector<std::string>& failed)
@@ -33,6 +41,12 @@ Adoption adoptedList(std::string_view serverList, std::string_view localList, co
         bool changed = update_list::keepInstalledFigures(server, local.document);
         if (!failed.empty()) {
             update_list::keepOldEntriesFor(server, local.document, failed);
+            // A release that did not wholly install must not move the rollback protection
+            // past itself: the local Serial stays, so the same list is taken again next run.
+            keepLocalSerial(server.document, local.document);
+            // Nothing of it installed: the local list stays as it was, byte for byte.
+            if (sameLists(server, local))
+                return {std::string(localList), {}};
             changed = true;
         }
         if (changed)

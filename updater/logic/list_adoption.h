@@ -8,8 +8,9 @@
 // list, except that a file left alone because its Ver did not change keeps the Size and
 // Sha256 the local list gave it (the server may describe other bytes under the same Ver),
 // and a file named in `failed` keeps its old entry, or none when it is new, so that the next
-// run offers it again. Given the exact bytes of both lists. The server's bytes come back
-// unchanged when no entry had to change.
+// run offers it again. When a file failed, the local Serial stays (the release is not
+// installed), and when no entry changes at all the local list comes back as it was. Given the exact bytes of both
+// lists. The server's bytes come back unchanged when no entry had to change.
 namespace list_adoption {
 
 struct Adoption

@@ -308,6 +308,26 @@ void UpdateEngine::discard(const std::string& name)
     m_temporaries.erase(name);
 }
 
+void UpdateEngine::discardLeftovers(const std::string& name, const std::function<bool(const std::string&)>& installed)
+{
+    using Kind = platform::ContainedFolder::Kind;
+    const Kind first = m_folder.kind(name_rules::temporaryName(name));
+    if (first == Kind::Missing || first == Kind::File) {
+        discard(name); // no part was ever put beside it
+        return;
+    }
+    // The names beside the stale one were taken in turn, so the first missing one ends them.
+    for (int n = 1; n < 100; ++n) {
+        const std::string beside = name_rules::temporaryName(name + "." + std::to_string(n));
+        const Kind kind = m_folder.kind(beside);
+        if (kind == Kind::Missing)
+            break;
+        if (kind == Kind::File && !installed(beside))
+            m_folder.removeFile(beside);
+    }
+    m_temporaries.erase(name);
+}
+
 void UpdateEngine::removeEmptyCreatedFolders()
 {
     for (auto folder = m_createdFolders.rbegin(); folder != m_createdFolders.rend(); ++folder)

@@ -78,6 +78,10 @@ public:
 
     // Removes the temporary file of `name` if it is a file (a link or a folder there is not ours).
     void discard(const std::string& name);
+    // At the start of a run: discards the temporary file of `name` and the parts a run cut
+    // short left beside a stale folder or link at name + ".tmp" (name.1.tmp, ...), unless
+    // `installed` says a list holds that name as a file of its own.
+    void discardLeftovers(const std::string& name, const std::function<bool(const std::string&)>& installed);
     // The temporary file of `name`: name + ".tmp", unless a folder, a link or anything but a
     // plain file stands there; then a free name beside it.
     std::string temporaryFor(const std::string& name);
