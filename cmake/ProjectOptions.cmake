@@ -19,7 +19,7 @@ function(add_program name)
         BUILD_RPATH "$ORIGIN"
         INSTALL_RPATH "$ORIGIN")
     target_link_libraries(${name} PRIVATE project_warnings)
-    install(TARGETS ${name} RUNTIME DESTINATION "${PROGRAM_INSTALL_DIR}")
+    install_program_folder(TARGETS ${name} RUNTIME)
 endfunction()
 
 # The program's desktop entry name and its icons, bundled into the executable from the

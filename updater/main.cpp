@@ -1,6 +1,8 @@
 // Renovo, the updater: one window that fetches the server's file list, updates the files
 // that changed and restarts the updated program.
 
+#include "common/logic/message_box.h"
+#include "common/logic/self_update.h"
 #include "common/windows/desktop_identity.h"
 #include "common/windows/qt_message_box.h"
 #include "common/windows/qt_translations.h"
@@ -15,6 +17,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -60,6 +63,12 @@ int main(int argc, char** argv)
     installQtQuestionBox();
 
     const std::string folder = platform::programFolder();
+    // A folder it may not change is said so before anything is read, fetched or written.
+    if (const std::string refusal = self_update::updaterRefusal(folder); !refusal.empty()) {
+        std::fprintf(stderr, "Renovo: %s\n", refusal.c_str());
+        message_box::show(updater_texts::programTitle, refusal);
+        return platform::installation::mode() == platform::installation::Mode::System ? 0 : 1;
+    }
     frmUpdate window([folder] { return skin_engine::attach(folder, folder + updater_texts::skinFile, std::string()); });
     closeOnTermination(window);
     if (!window.Form_Load())

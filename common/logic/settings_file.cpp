@@ -1,6 +1,7 @@
 #include "common/logic/settings_file.h"
 
 #include "platform/codepage.h"
+#include "platform/installation.h"
 #include "platform/profile.h"
 #include "platform/program_folder.h"
 
@@ -17,7 +18,7 @@ std::string programFolderWithSeparator()
 
 std::string path()
 {
-    return platform::joinPath(platform::programFolder(), "\\Setting.ini");
+    return platform::joinPath(platform::installation::settingsFolder(), "\\Setting.ini");
 }
 
 void write(const std::string& section, const std::string& key, const std::string& value)

@@ -1,6 +1,7 @@
 #include "common/logic/update_notice.h"
 
 #include "common/logic/ini.h"
+#include "common/logic/self_update.h"
 #include "common/logic/update_shell_names.h"
 #include "common/logic/version_number.h"
 #include "platform/codepage.h"
@@ -38,6 +39,9 @@ std::string news(Shell shell)
 
 bool startUpdater()
 {
+    // A system installation is updated by the package manager, never by the updater.
+    if (!self_update::enabled())
+        return false;
     return platform::startProgram(
         platform::joinPath(platform::programFolder(), "/" + platform::executableFileName("Renovo.exe")));
 }

@@ -1,6 +1,7 @@
 #include "common/logic/update_shell_names.h"
 
 #include "platform/ascii_text.h"
+#include "platform/installation.h"
 #include "platform/program_folder.h"
 
 #include <algorithm>
@@ -45,7 +46,7 @@ const UpdateShellNames& updateShellNames(Shell shell)
 
 std::string localUpdateFile(const char* relative)
 {
-    const std::string exact = platform::joinPath(platform::programFolder(), relative);
+    const std::string exact = platform::joinPath(platform::installation::cacheFolder(), relative);
     std::error_code ec;
     const std::filesystem::path path(exact);
     if (std::filesystem::exists(path, ec))

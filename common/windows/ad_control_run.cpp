@@ -4,7 +4,7 @@
 #include "common/logic/text_holder.h"
 #include "common/windows/exit_advert.h"
 #include "common/windows/frmRightBottom.h"
-#include "platform/program_folder.h"
+#include "platform/installation.h"
 
 #include <QListWidget>
 #include <QTimer>
@@ -14,7 +14,7 @@ namespace {
 frmRightBottom* finishAdControl(Shell shell, TextHolder& label3, QListWidget& list1, QTimer& timeAdControl)
 {
     const std::vector<std::string> read = ad_control::keepLocalCopyAndReadItems(
-        label3.text(), platform::programFolder(), adShellNames(shell).localCopy);
+        label3.text(), platform::installation::cacheFolder(), adShellNames(shell).localCopy);
     timeAdControl.stop();
     for (const std::string& item : read)
         list1.addItem(QString::fromStdString(item));

@@ -1,6 +1,8 @@
 // Start-up, shutdown, layout and pin-on-top of the main window.
 #include "portal/windows/frmMain.h"
 
+#include "common/logic/ad_control.h"
+#include "common/logic/self_update.h"
 #include "common/logic/update_notice.h"
 #include "common/windows/FindUpdate.h"
 #include "common/windows/ad_control_run.h"
@@ -8,6 +10,7 @@
 #include "common/windows/guarded_step.h"
 #include "common/windows/twips.h"
 #include "platform/file_util.h"
+#include "platform/installation.h"
 #include "platform/program_folder.h"
 #include "portal/logic/portal_layout.h"
 
@@ -24,11 +27,6 @@ namespace {
 QString localPage(const char* relative)
 {
     return QString::fromStdString(platform::programFolder()) + QString::fromUtf8(relative);
-}
-
-std::string localFile(const char* relative)
-{
-    return platform::joinPath(platform::programFolder(), relative);
 }
 
 void applyPlacement(QWidget* panel, QWidget* browser, const portal::PanelPlacement& p)
@@ -86,7 +84,11 @@ void frmMain::Form_Load()
     // The three pop-up menus are never part of a menu bar here; they only open as pop-ups.
     guarded([&] { PicTopControl->showImage(&PicTop1[0]); });
     // The progress strip is measured in pixels throughout.
-    guarded([&] { gengxinTime->start(); });
+    // A system installation is updated by the package manager: no update check.
+    guarded([&] {
+        if (self_update::enabled())
+            gengxinTime->start();
+    });
     guarded([&] { Picture6->setEnabled(false); });
 }
 
@@ -117,7 +119,8 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 void frmMain::Form_Unload()
 {
-    const std::string adControl = localFile("\\bin\\PallomarAdControl.txt");
+    const std::string adControl
+        = platform::joinPath(platform::installation::cacheFolder(), adShellNames(Shell::Portal).localCopy);
     if (platform::fileExists(adControl))
         platform::removeFile(adControl);
 

@@ -4,12 +4,14 @@
 #include "common/logic/ReadAndWriteINI.h"
 #include "common/logic/ad_control.h"
 #include "common/logic/message_box.h"
+#include "common/logic/self_update.h"
 #include "common/logic/update_notice.h"
 #include "common/windows/ad_control_run.h"
 #include "common/windows/frmRightBottom.h"
 #include "common/windows/guarded_step.h"
 #include "common/windows/twips.h"
 #include "platform/file_util.h"
+#include "platform/installation.h"
 #include "platform/program_folder.h"
 #include "platform/skin_engine.h"
 #include "tv/logic/tv_layout.h"
@@ -57,7 +59,11 @@ bool TOVAN_COM::Form_Load()
         WebBrowser1->Navigate(
             QString::fromStdString(platform::programFolder()) + QString::fromUtf8(tv::firstChannelPage));
     });
-    guarded([&] { Timer5->start(); });
+    // A system installation is updated by the package manager: no update check.
+    guarded([&] {
+        if (self_update::enabled())
+            Timer5->start();
+    });
     guarded([&] { layOut(); });
     guarded([&] { TimeAdControl->start(); });
     return true;
@@ -121,7 +127,8 @@ void TOVAN_COM::Form_Unload()
     guarded([&] { ReadAndWriteINI::WriteSetting(tv_skin::section, tv_skin::key, m_skinName); });
     guarded([&] { update_notice::removeLocalFiles(Shell::TV); });
     guarded([&] {
-        const std::string adControl = platform::joinPath(platform::programFolder(), adShellNames(Shell::TV).localCopy);
+        const std::string adControl
+            = platform::joinPath(platform::installation::cacheFolder(), adShellNames(Shell::TV).localCopy);
         if (platform::fileExists(adControl))
             platform::removeFile(adControl);
     });

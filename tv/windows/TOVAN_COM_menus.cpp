@@ -2,6 +2,7 @@
 #include "tv/windows/TOVAN_COM.h"
 
 #include "common/logic/message_box.h"
+#include "common/logic/self_update.h"
 #include "common/logic/update_notice.h"
 #include "platform/program_folder.h"
 #include "platform/program_start.h"
@@ -33,6 +34,11 @@ void TOVAN_COM::startPortalShell()
 
 void TOVAN_COM::startUpdater()
 {
+    // Asked for by hand in a system installation: say who updates it instead.
+    if (!self_update::enabled()) {
+        message_box::show(message_box::Icon::Information, tv::programTitle, self_update::packageManagedText);
+        return;
+    }
     update_notice::startUpdater();
 }
 
