@@ -1,6 +1,7 @@
 #include "common/windows/full_screen_view.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -38,4 +39,12 @@ FullScreenView::~FullScreenView()
 {
     if (m_from && m_page)
         m_from->setPage(m_page);
+}
+
+void FullScreenView::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    emit closedByUser();
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::ExitFullScreen);
 }

@@ -9,7 +9,8 @@ class QWebEngineView;
 // A page shown full screen: a window of its own covering the screen shows the page, and
 // Escape asks the page to leave full screen. The program's window is not touched at all
 // (frame, size, pin and stacking stay as they are); when this window goes, the page returns
-// to the view it came from.
+// to the view it came from. Closed by the user (the window manager's close), the window
+// reports it and the page leaves full screen.
 class FullScreenView final : public QWidget
 {
     Q_OBJECT
@@ -18,6 +19,12 @@ class FullScreenView final : public QWidget
 public:
     FullScreenView(QWebEngineView* from, QWebEnginePage* page);
     ~FullScreenView() override;
+
+signals:
+    void closedByUser();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWebEngineView* m_view;

@@ -6,21 +6,59 @@
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QWidget>
 
 namespace {
 
-// In the panes' own script world, so that no page script can see or undo it.
-constexpr char kHoldMedia[] = R"(
-    globalThis.heldMedia = Array.from(document.querySelectorAll('video, audio')).filter(m => !m.paused);
-    globalThis.heldMedia.forEach(m => m.pause());
+// In the panes' own script world, so that no page script can see or undo it. From the
+// document's creation on, every start of a media element of the page (autoplay, a play()
+// call of any script) is taken back at once while the pane is held, and remembered; the
+// document still loads its media. `%1` is the held state the document starts with.
+constexpr char kHoldScript[] = R"(
+(function () {
+    if (globalThis.paneHold) return;
+    const hold = globalThis.paneHold = { on: %1, media: new Set() };
+    document.addEventListener('play', function (event) {
+        const media = event.target;
+        if (hold.on && media instanceof HTMLMediaElement) {
+            hold.media.add(media);
+            media.pause();
+        }
+    }, true);
+    // A pause before the first frame withdraws autoplay, which would otherwise run a moment
+    // before its play event arrives.
+    document.addEventListener('loadstart', function (event) {
+        const media = event.target;
+        if (hold.on && media instanceof HTMLMediaElement && media.autoplay && media.paused) {
+            hold.media.add(media);
+            media.pause();
+        }
+    }, true);
+})();
 )";
-constexpr char kResumeMedia[] = R"(
-    (globalThis.heldMedia || []).forEach(m => m.play().catch(() => {}));
-    globalThis.heldMedia = [];
+constexpr char kHold[] = R"(
+    if (globalThis.paneHold) {
+        paneHold.on = true;
+        document.querySelectorAll('video, audio').forEach(m => { if (!m.paused) { paneHold.media.add(m); m.pause(); } });
+    }
 )";
+constexpr char kRelease[] = R"(
+    if (globalThis.paneHold) {
+        paneHold.on = false;
+        paneHold.media.forEach(m => m.play().catch(() => {}));
+        paneHold.media.clear();
+    }
+)";
+// The user closed the window that showed the film: it stops, and stays stopped.
+constexpr char kStop[] = R"(
+    document.querySelectorAll('video, audio').forEach(m => m.pause());
+    if (globalThis.paneHold) paneHold.media.clear();
+)";
+
+const QString kHoldScriptName = QStringLiteral("pane-hold");
 
 } // namespace
 
@@ -36,21 +74,38 @@ PanePlayback::PanePlayback(QWidget* pane, QWebEngineView* view, QWebEnginePage* 
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     connect(page, &QWebEnginePage::fullScreenRequested, this, &PanePlayback::onFullScreenRequested);
     pane->installEventFilter(this);
+    // A pane is made before it is shown: its first pages wait for it to show.
+    setHeld(!pane->isVisible());
 }
 
 PanePlayback::~PanePlayback() = default;
 
+void PanePlayback::setHeld(bool held)
+{
+    // The state every new document of the page starts with; the current one is told at once.
+    QWebEngineScriptCollection& scripts = m_page->scripts();
+    for (const QWebEngineScript& old : scripts.find(kHoldScriptName))
+        scripts.remove(old);
+    QWebEngineScript script;
+    script.setName(kHoldScriptName);
+    script.setSourceCode(QString::fromLatin1(kHoldScript).arg(held ? QLatin1String("true") : QLatin1String("false")));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    scripts.insert(script);
+    m_page->runJavaScript(QString::fromLatin1(held ? kHold : kRelease), QWebEngineScript::ApplicationWorld);
+}
+
 bool PanePlayback::eventFilter(QObject* watched, QEvent* event)
 {
     // Only a hide by the program (a view toggle, a page switch, the window closing or going
-    // to the tray) stops the media; a window the user merely minimizes plays on.
+    // to the tray) holds the media; a window the user merely minimizes plays on.
     if (watched == m_pane && m_page && !event->spontaneous()) {
         if (event->type() == QEvent::Hide) {
             if (m_fullScreen)
                 m_page->triggerAction(QWebEnginePage::ExitFullScreen);
-            m_page->runJavaScript(QString::fromLatin1(kHoldMedia), QWebEngineScript::ApplicationWorld);
+            setHeld(true);
         } else if (event->type() == QEvent::Show) {
-            m_page->runJavaScript(QString::fromLatin1(kResumeMedia), QWebEngineScript::ApplicationWorld);
+            setHeld(false);
         }
     }
     return QObject::eventFilter(watched, event);
@@ -63,6 +118,10 @@ void PanePlayback::onFullScreenRequested(QWebEngineFullScreenRequest request)
             return request.reject();
         request.accept();
         m_fullScreen = std::make_unique<FullScreenView>(m_view, m_page);
+        connect(m_fullScreen.get(), &FullScreenView::closedByUser, this, [this] {
+            if (m_page)
+                m_page->runJavaScript(QString::fromLatin1(kStop), QWebEngineScript::ApplicationWorld);
+        });
     } else {
         request.accept();
         m_fullScreen.reset();

@@ -15,7 +15,9 @@ class FullScreenView;
 // pages are opened for playing), the page's full-screen requests (the player's button, a
 // double click) are granted in a full-screen window of their own that leaves the program's
 // window untouched, and media stop when the pane goes off screen, so that a hidden pane
-// keeps neither sound nor decoding; they go on when it comes back.
+// keeps neither sound nor decoding; they go on when it comes back. A page that starts
+// playing while its pane is hidden (made hidden, or loaded behind another pane) waits for
+// the pane to show. Closing the full-screen window stops the film.
 class PanePlayback final : public QObject
 {
     Q_OBJECT
@@ -32,6 +34,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setHeld(bool held);
     void onFullScreenRequested(QWebEngineFullScreenRequest request);
 
     QWidget* m_pane;

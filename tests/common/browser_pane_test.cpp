@@ -411,3 +411,53 @@ TEST_F(Pane, PagesPlayWithoutAClickFindTheServersRolesAndStopWhileTheirPaneIsHid
     panel.show();
     EXPECT_TRUE(waitUntil([&] { return time() > stopped + 0.3; }, 10000));
 }
+
+TEST_F(Pane, APageThatStartsPlayingWhileItsPaneIsHiddenWaitsForThePaneToShow)
+{
+    std::filesystem::copy_file(
+        std::filesystem::path(TEST_PORTAL_SIM).parent_path() / "site/media/films/film3.webm", sim.site() / "film.webm");
+    // Each way a page starts its media: the autoplay attribute, play() as the page loads, and
+    // play() on a video the page makes later.
+    sim.site().write("films.html",
+        "<html><body><video id='a' src='/film.webm' autoplay muted></video><video id='b' src='/film.webm'></video>"
+        "<script>b.play().catch(() => {});"
+        "function later() { const v = document.createElement('video'); v.id = 'c'; v.src = '/film.webm';"
+        " document.body.appendChild(v); v.play().catch(() => {}); }</script></body></html>");
+    QWidget panel;
+    panel.resize(400, 300);
+    BrowserPane player(&panel);
+    Events events(player);
+    player.Navigate(q(sim.url("/films.html")));
+    ASSERT_TRUE(waitUntil([&] { return events.topCompletes == 1; }));
+    const auto state = [&](const char* id) {
+        return evaluate(player,
+            QStringLiteral("(v => v ? [v.readyState >= 1, v.paused, v.currentTime > 0].join() : "
+                           "'none')(document.getElementById('%1'))")
+                .arg(QLatin1String(id)))
+            .toString();
+    };
+    const QString loadedHeld = QStringLiteral("true,true,false");
+    const QString playing = QStringLiteral("true,false,true");
+
+    // Hidden from the start: the films load, yet none moves.
+    EXPECT_TRUE(waitUntil([&] { return state("a") == loadedHeld && state("b") == loadedHeld; }, 10000))
+        << state("a").toStdString() << " " << state("b").toStdString();
+    waitUntil([] { return false; }, 1000);
+    EXPECT_EQ(state("a"), loadedHeld);
+    EXPECT_EQ(state("b"), loadedHeld);
+
+    // Shown, both play; hidden again, a film the page starts now waits too.
+    panel.show();
+    EXPECT_TRUE(waitUntil([&] { return state("a") == playing && state("b") == playing; }, 10000));
+    panel.hide();
+    evaluate(player, QStringLiteral("later()"));
+    EXPECT_TRUE(waitUntil([&] { return state("c") == loadedHeld; }, 10000)) << state("c").toStdString();
+    waitUntil([] { return false; }, 800);
+    for (const char* id : {"a", "b", "c"})
+        EXPECT_EQ(
+            evaluate(player, QStringLiteral("document.getElementById('%1').paused").arg(QLatin1String(id))).toBool(),
+            true)
+            << id;
+    panel.show();
+    EXPECT_TRUE(waitUntil([&] { return state("c") == playing; }, 10000));
+}

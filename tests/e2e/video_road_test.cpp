@@ -18,7 +18,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -30,6 +34,28 @@ const fs::path built = TEST_PROGRAM_FOLDER;
 void rest(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// The process and every process below it that is still alive (the engine's helpers).
+std::set<int> processTree(int root)
+{
+    std::set<int> tree {root};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            std::ifstream stat(entry.path() / "stat");
+            std::string line;
+            if (!std::getline(stat, line) || line.rfind(')') == std::string::npos)
+                continue;
+            char state = 0;
+            int parent = 0;
+            std::istringstream(line.substr(line.rfind(')') + 1)) >> state >> parent;
+            const int pid = std::atoi(entry.path().filename().c_str());
+            if (state != 'Z' && tree.count(parent) && tree.insert(pid).second)
+                grew = true;
+        }
+    }
+    return tree;
 }
 
 class VideoRoad : public ::testing::Test
@@ -166,6 +192,40 @@ protected:
         return count;
     }
 
+    // The window manager's close key on a window, once it has the keyboard.
+    void closeWithTheWindowManager(const std::string& target)
+    {
+        display.xdotool({"windowactivate", "--sync", target});
+        waitFor(
+            [&] {
+                const auto active = display.xdotool({"getactivewindow"});
+                return active && !active->empty()
+                    && DesktopSession::windowNumber(active->front()) == DesktopSession::windowNumber(target);
+            },
+            10000);
+        rest(300);
+        display.xdotool({"key", "alt+F4"});
+    }
+
+    // The shell's window closes, and with it the program and all its engine's processes; not
+    // one more piece of `media` is fetched after that.
+    void closingTheWindowEndsAllPlayback(const std::string& media)
+    {
+        const std::set<int> processes = processTree(shell->pid());
+        EXPECT_GT(processes.size(), 2u) << "the engine runs helper processes";
+        closeWithTheWindowManager(window);
+        EXPECT_TRUE(waitFor(
+            [&] {
+                return std::none_of(
+                    processes.begin(), processes.end(), [](int pid) { return program_processes::alive(pid); });
+            },
+            20000))
+            << "every process of the program ends";
+        const long fetched = requestsFor(media);
+        rest(2000);
+        EXPECT_EQ(requestsFor(media), fetched);
+    }
+
     TempFolder program;
     PortalSimProcess sim;
     XDisplay display;
@@ -270,4 +330,50 @@ TEST_F(VideoRoad, TheTvShellPlaysItsFirstChannelThenTheOtherAndGoesFullScreenAnd
     ASSERT_TRUE(waitFor([&] { return number(other, video + ".currentTime") > 0; }, 20000));
     EXPECT_TRUE(plays(other, video));
     EXPECT_NE(pages.evaluate(other, video + ".src")->find("/tvsource/live/channel2.webm"), std::string::npos);
+}
+
+TEST_F(VideoRoad, ClosingTheFullScreenWindowStopsTheFilmAndClosingEachShellsWindowEndsAllPlayback)
+{
+    start("Pallomar", "Orvel影视盒");
+    const PageProbe::Page library = page("/box");
+    ASSERT_TRUE(waitFor([&] { return pages.evaluate(library, "document.readyState") == "\"complete\""; }, 30000));
+    ASSERT_FALSE(page("Playloading.html").id.empty());
+    rest(1000);
+    const auto [x, y] = spot(library, "document.getElementById('film-tovan')");
+    click(library, x, y);
+    const PageProbe::Page film = page("/play/tovan/film1.html");
+    ASSERT_TRUE(waitFor([&] { return number(film, std::string(kFilm) + ".currentTime") > 1; }, 15000));
+
+    // Full screen by a double click on the picture, then the window manager closes that
+    // window: the film stops there and then, and the page is back in its pane.
+    const auto [fx, fy] = spot(film, kFilm);
+    click(film, fx, fy, 2);
+    ASSERT_TRUE(waitFor([&] { return pages.evaluate(film, "document.fullscreenElement !== null") == "true"; }, 10000));
+    std::string fullScreen;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const auto active = display.xdotool({"getactivewindow"});
+            fullScreen = active && !active->empty() ? active->front() : "";
+            return !fullScreen.empty()
+                && DesktopSession::windowNumber(fullScreen) != DesktopSession::windowNumber(window);
+        },
+        10000))
+        << "the full-screen window has the keyboard";
+    closeWithTheWindowManager(fullScreen);
+    EXPECT_TRUE(waitFor([&] { return pages.evaluate(film, std::string(kFilm) + ".paused") == "true"; }, 10000));
+    EXPECT_TRUE(waitFor([&] { return pages.evaluate(film, "document.fullscreenElement === null") == "true"; }, 10000));
+    const double stoppedAt = number(film, std::string(kFilm) + ".currentTime");
+    rest(1000);
+    EXPECT_EQ(number(film, std::string(kFilm) + ".currentTime"), stoppedAt);
+
+    // Playing again, the film ends with the window.
+    pages.evaluate(film, std::string(kFilm) + ".play()");
+    ASSERT_TRUE(plays(film, kFilm));
+    closingTheWindowEndsAllPlayback("/media/films/film1.webm");
+
+    start("TovanTV", "Tovanis网络电视");
+    const PageProbe::Page channel = page("tovanT.ocx");
+    const std::string video = "document.querySelector('#player video')";
+    ASSERT_TRUE(waitFor([&] { return number(channel, video + ".currentTime") > 0; }, 20000)) << "the channel plays";
+    closingTheWindowEndsAllPlayback("/tvsource/live/channel1.webm");
 }
