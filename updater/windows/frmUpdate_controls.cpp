@@ -5,6 +5,7 @@
 #include "updater/logic/accessible_names.h"
 #include "updater/windows/update_rows_model.h"
 
+#include <QAccessibleWidget>
 #include <QDateTime>
 #include <QFrame>
 #include <QHeaderView>
@@ -58,6 +59,15 @@ QPixmap bannerPicture()
     painter.drawText(QRect(0, 56, bannerWidth, 40), Qt::AlignCenter, QString::fromUtf8("自动更新"));
     painter.end();
     return QPixmap::fromImage(image);
+}
+
+// A screen reader announces a window it enters by a frame's name; a plain top-level widget
+// would read as an unnamed filler.
+QAccessibleInterface* windowFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("frmUpdate"))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
 }
 
 } // namespace
@@ -128,6 +138,8 @@ void frmUpdate::createControls()
 
 void frmUpdate::nameControls()
 {
+    static const bool installed = (QAccessible::installFactory(windowFactory), true);
+    (void)installed;
     for (const auto& [control, name] : accessible_names::controls)
         if (auto* widget = findChild<QWidget*>(QString::fromLatin1(control)))
             widget->setAccessibleName(QString::fromUtf8(name));
