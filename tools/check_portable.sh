@@ -52,16 +52,9 @@ while read -r elf; do
     done < <(sandbox ldd "$elf" 2>&1)
 done < <(find "$folder" -type f -exec sh -c 'head -c4 "$1" | grep -q ELF' _ {} \; -print)
 
-sim="$build/tools/portal-sim/portal-sim"
-"$sim" --port 0 >"$work/sim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do grep -q '^listening on' "$work/sim.log" && break; sleep 0.05; done
-host=$(sed -n 's/^listening on //p' "$work/sim.log" | head -n1)
-[ -n "$host" ] || { echo "FAIL: the local portal server did not start"; exit 1; }
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-display=":$(head -n1 "$work/display")"
+# shellcheck source=tools/lib/sim_and_display.sh
+source "$(dirname "$0")/lib/sim_and_display.sh"
+start_sim_and_display "$build"
 
 mkdir -p "$shots"
 qt_paths='(/usr/lib/x86_64-linux-gnu/(qt6/|libQt6|libqt6)|/usr/lib/qt6/|/usr/share/qt6/|/lib/x86_64-linux-gnu/(libQt6|libqt6))'
