@@ -18,6 +18,7 @@ target_sources(common_windows PRIVATE
     windows/renderer_recovery.cpp windows/renderer_recovery.h
     windows/local_pages.cpp windows/local_pages.h
     windows/pane_playback.cpp windows/pane_playback.h
+    windows/pane_scripts.cpp windows/pane_scripts.h
     windows/full_screen_view.cpp windows/full_screen_view.h
     windows/pane_script.h)
 target_sources(common_windows PRIVATE

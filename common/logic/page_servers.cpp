@@ -39,7 +39,9 @@ std::string script()
         {"filmBackup", ServerRole::FilmBackup},
         {"tvSite", ServerRole::TvSite},
     };
-    std::string text = "Object.defineProperty(window, 'portalServers', {value: Object.freeze({";
+    // A document may be handed the script twice; the first definition stands.
+    std::string text = "if (!Object.getOwnPropertyDescriptor(window, 'portalServers')) "
+                       "Object.defineProperty(window, 'portalServers', {value: Object.freeze({";
     const char* separator = "";
     for (const auto& [name, role] : roles) {
         text += separator;

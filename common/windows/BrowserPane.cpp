@@ -5,6 +5,7 @@
 #include "common/windows/pane_context_menu.h"
 #include "common/windows/pane_playback.h"
 #include "common/windows/pane_script.h"
+#include "common/windows/pane_scripts.h"
 #include "common/windows/renderer_recovery.h"
 #include "platform/program_start.h"
 
@@ -19,7 +20,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -126,21 +126,12 @@ BrowserPane::BrowserPane(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
 
-    QWebEngineScript bridge;
-    bridge.setName(QStringLiteral("pane-bridge"));
-    bridge.setSourceCode(pane_script::source());
-    bridge.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    bridge.setWorldId(QWebEngineScript::ApplicationWorld);
-    bridge.setRunsOnSubFrames(true);
-    m_page->scripts().insert(bridge);
-    // In the page's own world: its player looks up where its video comes from.
-    QWebEngineScript servers;
-    servers.setName(QStringLiteral("page-servers"));
-    servers.setSourceCode(QString::fromStdString(page_servers::script()));
-    servers.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    servers.setWorldId(QWebEngineScript::MainWorld);
-    servers.setRunsOnSubFrames(true);
-    m_page->scripts().insert(servers);
+    pane_scripts::install(
+        *m_page, QStringLiteral("pane-bridge"), pane_script::source(), QWebEngineScript::ApplicationWorld, true);
+    // In the page's own world: its player looks up where its video comes from. The roles are
+    // the program's, read from its environment as the pane is made.
+    pane_scripts::install(*m_page, QStringLiteral("page-servers"), QString::fromStdString(page_servers::script()),
+        QWebEngineScript::MainWorld, true);
     new PanePlayback(this, m_view, m_page);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, true);
     m_page->settings()->setAttribute(QWebEngineSettings::JavascriptCanPaste, true);

@@ -1,12 +1,12 @@
 #include "common/windows/pane_playback.h"
 
 #include "common/windows/full_screen_view.h"
+#include "common/windows/pane_scripts.h"
 
 #include <QEvent>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QWidget>
@@ -16,11 +16,12 @@ namespace {
 // In the panes' own script world, so that no page script can see or undo it. From the
 // document's creation on, every start of a media element of the page (autoplay, a play()
 // call of any script) is taken back at once while the pane is held, and remembered; the
-// document still loads its media. `%1` is the held state the document starts with.
+// document still loads its media. A document starts held while its page is off screen; the
+// pane tells each new document its own state as soon as the document is there.
 constexpr char kHoldScript[] = R"(
 (function () {
     if (globalThis.paneHold) return;
-    const hold = globalThis.paneHold = { on: %1, media: new Set() };
+    const hold = globalThis.paneHold = { on: document.visibilityState !== 'visible', media: new Set() };
     document.addEventListener('play', function (event) {
         const media = event.target;
         if (hold.on && media instanceof HTMLMediaElement) {
@@ -73,6 +74,13 @@ PanePlayback::PanePlayback(QWidget* pane, QWebEngineView* view, QWebEnginePage* 
     // The TV shell's channel pages are local files whose players stream from the TV site.
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     connect(page, &QWebEnginePage::fullScreenRequested, this, &PanePlayback::onFullScreenRequested);
+    pane_scripts::install(
+        *page, kHoldScriptName, QString::fromLatin1(kHoldScript), QWebEngineScript::ApplicationWorld, false);
+    // Each new document learns whether its pane holds it: the page's visibility it starts
+    // from may not be the pane's (a minimized window's pane plays, a pane just shown or
+    // hidden may not have told the page yet).
+    connect(page, &QWebEnginePage::urlChanged, this, &PanePlayback::tellDocument);
+    connect(page, &QWebEnginePage::loadFinished, this, &PanePlayback::tellDocument);
     pane->installEventFilter(this);
     // A pane is made before it is shown: its first pages wait for it to show.
     setHeld(!pane->isVisible());
@@ -82,17 +90,14 @@ PanePlayback::~PanePlayback() = default;
 
 void PanePlayback::setHeld(bool held)
 {
-    // The state every new document of the page starts with; the current one is told at once.
-    QWebEngineScriptCollection& scripts = m_page->scripts();
-    for (const QWebEngineScript& old : scripts.find(kHoldScriptName))
-        scripts.remove(old);
-    QWebEngineScript script;
-    script.setName(kHoldScriptName);
-    script.setSourceCode(QString::fromLatin1(kHoldScript).arg(held ? QLatin1String("true") : QLatin1String("false")));
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    scripts.insert(script);
-    m_page->runJavaScript(QString::fromLatin1(held ? kHold : kRelease), QWebEngineScript::ApplicationWorld);
+    m_held = held;
+    tellDocument();
+}
+
+void PanePlayback::tellDocument()
+{
+    if (m_page)
+        m_page->runJavaScript(QString::fromLatin1(m_held ? kHold : kRelease), QWebEngineScript::ApplicationWorld);
 }
 
 bool PanePlayback::eventFilter(QObject* watched, QEvent* event)

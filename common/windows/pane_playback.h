@@ -35,10 +35,12 @@ protected:
 
 private:
     void setHeld(bool held);
+    void tellDocument();
     void onFullScreenRequested(QWebEngineFullScreenRequest request);
 
     QWidget* m_pane;
     QPointer<QWebEngineView> m_view;
     QPointer<QWebEnginePage> m_page;
     std::unique_ptr<FullScreenView> m_fullScreen;
+    bool m_held = false;
 };

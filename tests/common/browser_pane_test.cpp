@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -379,6 +381,39 @@ TEST_F(Pane, AKilledRendererReloadsThePageOnceAndAFailingReloadShowsTheLocalLoad
     waitUntil([] { return false; }, 1500);
     EXPECT_EQ(pane.LocationURL(), loading);
     EXPECT_EQ(text(), QStringLiteral("loading"));
+}
+
+TEST_F(Pane, EveryPanesFirstPageStartsWithThePanesScripts)
+{
+    // Panes made and sent off at once, as a window makes its panes: each first document has
+    // the server roles before its own script runs, the bridge and the hold on its films.
+    sim.site().write("first.html", "<html><body><script>document.title = typeof portalServers;</script></body></html>");
+    for (int round = 0; round < 4; ++round) {
+        // Sent off before they show, and shown before they are sent off.
+        const bool showFirst = round % 2 == 1;
+        QWidget panel;
+        std::vector<std::unique_ptr<BrowserPane>> panes;
+        for (int i = 0; i < 6; ++i) {
+            panes.push_back(std::make_unique<BrowserPane>(&panel));
+            if (showFirst)
+                panes.back()->show();
+            panes.back()->Navigate(q(sim.url("/first.html")));
+        }
+        panel.show();
+        for (auto& made : panes) {
+            BrowserPane& each = *made;
+            EXPECT_TRUE(waitUntil([&] { return each.hasHtmlDocument(); })) << "the bridge, round " << round;
+            EXPECT_EQ(evaluate(each, QStringLiteral("document.title")).toString(), QStringLiteral("object"));
+            bool held = false;
+            bool done = false;
+            each.Application()->runJavaScript(QStringLiteral("typeof paneHold === 'object'"),
+                QWebEngineScript::ApplicationWorld, [&](const QVariant& value) {
+                    held = value.toBool();
+                    done = true;
+                });
+            EXPECT_TRUE(waitUntil([&] { return done; }) && held) << "the hold, round " << round;
+        }
+    }
 }
 
 TEST_F(Pane, PagesPlayWithoutAClickFindTheServersRolesAndStopWhileTheirPaneIsHidden)
