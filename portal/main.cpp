@@ -6,6 +6,7 @@
 #include "common/windows/qt_translations.h"
 #include "common/windows/screenshot_on_load.h"
 #include "common/windows/unload_advert.h"
+#include "platform/display_platform.h"
 #include "portal/windows/frmMain.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 int main(int argc, char* argv[])
 {
     BrowserPane::prepareEngine();
+    platform::chooseDisplayPlatform();
     QApplication app(argc, argv);
     installDesktopIdentity(QStringLiteral(DESKTOP_ENTRY_NAME));
     installQtTranslations();

@@ -5,6 +5,7 @@
 #include "common/windows/qt_translations.h"
 #include "common/windows/screenshot_on_load.h"
 #include "common/windows/unload_advert.h"
+#include "platform/display_platform.h"
 #include "tv/windows/TOVAN_COM.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 int main(int argc, char* argv[])
 {
     TOVAN_COM::prepareEngine();
+    platform::chooseDisplayPlatform();
     QApplication app(argc, argv);
     installDesktopIdentity(QStringLiteral(DESKTOP_ENTRY_NAME));
     installQtTranslations();

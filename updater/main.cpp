@@ -6,6 +6,7 @@
 #include "common/windows/desktop_identity.h"
 #include "common/windows/qt_message_box.h"
 #include "common/windows/qt_translations.h"
+#include "platform/display_platform.h"
 #include "platform/program_folder.h"
 #include "platform/skin_engine.h"
 #include "updater/logic/updater_texts.h"
@@ -56,6 +57,7 @@ void closeOnTermination(QWidget& window)
 
 int main(int argc, char** argv)
 {
+    platform::chooseDisplayPlatform();
     QApplication app(argc, argv);
     installDesktopIdentity(QStringLiteral(DESKTOP_ENTRY_NAME));
     installQtTranslations();

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Both shells on a Wayland desktop: a real compositor (weston, headless, with XWayland), the
+# programs started from a copy of the program folder with no platform chosen, as a desktop
+# starts them. With XWayland they run through it: their windows are X windows whose class is
+# the desktop entry's name. Without an X server beside the compositor they run on Wayland
+# itself and still start (each saves its screenshot). No input is sent: the headless
+# compositor has no seat, and XWayland 22 ends on a synthetic click there.
+set -uo pipefail
+build=$(realpath "${1:?usage: check_wayland.sh BUILD_DIR [SCREENSHOT_DIR]}")
+shots=$(realpath -m "${2:-$build/wayland}")
+command -v weston >/dev/null && command -v Xwayland >/dev/null || { echo "FAIL: weston or Xwayland missing"; exit 1; }
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+work=$(mktemp -d)
+sim_pid="" weston_pid="" shell_pids=()
+cleanup() {
+    for pid in "${shell_pids[@]}"; do kill "$pid" 2>/dev/null; done
+    [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$shots" "$work/run"
+chmod 700 "$work/run"
+cp -a "$build/ProgramFolder" "$work/program"
+
+# shellcheck source=tools/lib/sim_and_display.sh
+source "$(dirname "$0")/lib/sim_and_display.sh"
+start_sim "$build"
+
+# The compositor, and the X display its XWayland listens on (started at the first X client).
+XDG_RUNTIME_DIR="$work/run" weston --backend=headless-backend.so --xwayland --socket=wayland-check \
+    --width=1280 --height=800 --idle-time=0 >"$work/weston.log" 2>&1 &
+weston_pid=$!
+for _ in $(seq 100); do grep -q 'xserver listening on display' "$work/weston.log" && break; sleep 0.05; done
+display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" | head -n1)
+[ -n "$display" ] || { cat "$work/weston.log"; echo "FAIL: weston offered no X display"; exit 1; }
+
+# A desktop session's environment: Wayland named, no platform chosen. It becomes the program,
+# so that a caller's $! is the program's process.
+session() {
+    exec env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR="$work/run" \
+        XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-check \
+        PORTAL_PRIMARY_SERVER=$host FILM_MIRROR_SERVER=$host PORTAL_BACKUP_SERVER=$host \
+        FILM_BACKUP_SERVER=$host TV_SITE_SERVER=$host QTWEBENGINE_DISABLE_SANDBOX=1 \
+        QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu "$@"
+}
+x() { DISPLAY=$display "$@"; }
+# The first visible window of a class, waited for.
+window_of() {
+    local id=""
+    for _ in $(seq 600); do
+        id=$(x xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -n1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
+}
+
+# Through XWayland.
+for program in Pallomar TovanTV; do
+    (session DISPLAY="$display" "$work/program/$program") >"$work/$program-x.log" 2>&1 &
+    shell_pids+=($!)
+    id=$(window_of "$program")
+    if [ -z "$id" ]; then
+        tail -20 "$work/$program-x.log"
+        fail "$program showed no window on XWayland's display"
+        continue
+    fi
+    class=$(x xprop -id "$id" WM_CLASS)
+    [[ "$class" == *"\"$program\""* ]] || fail "$program's window class is $class, not its desktop entry's name"
+    sleep 2 # the first page drawn
+    x import -window "$id" "$shots/xwayland-$program.png" 2>/dev/null
+done
+for pid in "${shell_pids[@]}"; do kill -KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+shell_pids=()
+
+# On Wayland itself: no X server beside the compositor.
+rm -rf "$work/program"
+cp -a "$build/ProgramFolder" "$work/program"
+for program in Pallomar TovanTV; do
+    variable=$(echo "${program}_SCREENSHOT" | tr '[:lower:]' '[:upper:]')
+    (session "$variable=$work/$program.png" timeout 120 "$work/program/$program") >"$work/$program-w.log" 2>&1
+    if grep -q "screenshot saved to" "$work/$program-w.log"; then
+        cp "$work/$program.png" "$shots/wayland-$program.png"
+    else
+        grep -v "^ *\*" "$work/$program-w.log" | tail -20
+        fail "$program saved no screenshot on Wayland"
+    fi
+done
+
+echo "screenshots: $shots"
+[ "$failures" -eq 0 ] && echo "PASS" || exit 1
