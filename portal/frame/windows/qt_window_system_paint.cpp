@@ -130,6 +130,21 @@ std::uint32_t moveResizeDirection(int hit)
     }
 }
 
+// Without an X server (on Wayland itself) the compositor moves and resizes the window.
+bool startCompositorDrag(QWindow& window, int hit)
+{
+    Qt::Edges edges;
+    if (hit == HIT_TOPLEFT || hit == HIT_LEFT || hit == HIT_BOTTOMLEFT)
+        edges |= Qt::LeftEdge;
+    if (hit == HIT_TOPRIGHT || hit == HIT_RIGHT || hit == HIT_BOTTOMRIGHT)
+        edges |= Qt::RightEdge;
+    if (hit == HIT_TOPLEFT || hit == HIT_TOP || hit == HIT_TOPRIGHT)
+        edges |= Qt::TopEdge;
+    if (hit == HIT_BOTTOMLEFT || hit == HIT_BOTTOM || hit == HIT_BOTTOMRIGHT)
+        edges |= Qt::BottomEdge;
+    return edges ? window.startSystemResize(edges) : window.startSystemMove();
+}
+
 } // namespace
 
 bool startWindowManagerDrag(QWindow& window, int hit, QPoint from)
@@ -137,7 +152,7 @@ bool startWindowManagerDrag(QWindow& window, int hit, QPoint from)
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* c = x11 ? x11->connection() : nullptr;
     if (!c)
-        return false;
+        return startCompositorDrag(window, hit);
     const char name[] = "_NET_WM_MOVERESIZE";
     const xcb_atom_t moveResize = internAtom(c, name, sizeof name - 1);
     if (moveResize == XCB_ATOM_NONE)
