@@ -7,6 +7,7 @@
 #include "portal/frame/logic/hook_platform.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +56,7 @@ public:
           };
     int ownCalls = 0;
     MDC::Surface skin;
+    std::map<double, MDC::Surface> scaledSkins; // by display scale, beside the standard skin
 
     // What happened to it
     std::shared_ptr<frame::HookedWindowProc> proc;
@@ -146,7 +148,13 @@ public:
     void setWindowRegion(Hwnd, const MDC::Region& region, bool) override { regions.push_back(region); }
     void copyToWindow(Hwnd, const MDC::Surface&, std::optional<MDC::Rect> part) override { copies.push_back(part); }
     void paintWindow(Hwnd, const MDC::Surface&) override { ++paints; }
-    MDC::Surface loadBitmapResource(int) override { return skin; }
+    MDC::Surface loadBitmapResource(int, double scale) override
+    {
+        if (scale == 1.0)
+            return skin;
+        const auto found = scaledSkins.find(scale);
+        return found == scaledSkins.end() ? MDC::Surface() : found->second;
+    }
     int loadCursor(int systemId) override { return systemId; }
     void destroyCursor(int) override { }
     void setCursor(Hwnd, int c) override { cursor = c; }

@@ -3,9 +3,12 @@
 
 #include "portal/frame/logic/CSkinForm.h"
 #include "portal/frame/logic/MDC.h"
+#include "tests/frame/skin_look.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <iterator>
 
@@ -28,6 +31,18 @@ Surface labelledSource()
         for (int x = 0; x < 9; ++x)
             s.row(y)[x] = rgb(x * 20, y * 4, 7);
     return s;
+}
+
+const Surface& scaledSkin(double k)
+{
+    static const Surface skins[2]
+        = {skinFromFile(skinPathFor(FRAME_SKIN, 1.5)), skinFromFile(skinPathFor(FRAME_SKIN, 2))};
+    return skins[k == 2.0 ? 1 : 0];
+}
+
+int P(int v, double k)
+{
+    return static_cast<int>(std::floor(v * k + 0.5));
 }
 
 long area(const Region& region)
@@ -93,16 +108,64 @@ TEST(FrameDrawing, WholeStretchWithoutMarginsAndCopiesWithoutTheKeyColour)
                 EXPECT_EQ(target.at(x, y), untouched.at(x, y)) << x << "," << y;
             }
         }
-    // An empty surface takes nothing and stays empty.
+    // An empty surface takes nothing and stays empty; an empty source or a source
+    // rectangle beyond it (a skin that failed to load, or of another layout) leaves the
+    // target as it was, with or without a key colour.
     Surface none = memorySurface(0, 10);
     EXPECT_TRUE(none.empty());
     stretch(none, {0, 0, 4, 4}, source, {0, 0, 2, 2});
     nineStretch(none, {0, 0, 4, 4}, source, {0, 0, 2, 2}, {1, 1, 1, 1});
     EXPECT_TRUE(none.empty());
     EXPECT_EQ(none.width, 0);
+    for (const std::optional<Pixel> key : {std::optional<Pixel>(), std::optional<Pixel>(rgb(255, 0, 255))}) {
+        Surface kept = target;
+        nineStretch(kept, {0, 0, 6, 6}, Surface(), {0, 0, 2, 2}, {1, 1, 1, 1}, key);
+        nineStretch(kept, {0, 0, 6, 6}, source, {0, 0, 3, 3}, {1, 1, 1, 1}, key);
+        nineStretch(kept, {0, 0, 6, 6}, source, {1, 0, 2, 2}, {0, 0, 0, 0}, key);
+        EXPECT_EQ(kept.pixels, target.pixels) << (key ? "with" : "without") << " a key colour";
+    }
+    // A nine-part stretch partly off the surface draws what lies on it as a whole drawing
+    // would.
+    const Surface labels = labelledSource();
+    Surface whole = memorySurface(40, 70);
+    nineStretch(whole, {0, 0, 40, 70}, labels, {0, 0, 9, 54}, {4, 50, 4, 3});
+    Surface part = memorySurface(30, 30);
+    nineStretch(part, {-10, -40, 40, 70}, labels, {0, 0, 9, 54}, {4, 50, 4, 3});
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x)
+            ASSERT_EQ(part.at(x, y), whole.at(x + 10, y + 40)) << x << "," << y;
     // No surface larger than the limit: 23901 x 23901 would take 2.28 GB.
     EXPECT_TRUE(memorySurface(23901, 23901).empty());
     EXPECT_FALSE(memorySurface(7680, 4320).empty());
+}
+
+// Pieces drawn for the display's pixels sit against the target's top-right corner.
+TEST(FrameDrawing, AnchoredCopiesKeepTheTopRightCornerAndRepeatTheFirstColumnAndLastRow)
+{
+    Surface source = memorySurface(5, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x)
+            source.row(y)[x] = rgb(x, y, 1);
+    const Rect piece {1, 1, 3, 2}; // columns 1-3, rows 1-2 of the source
+    struct Case
+    {
+        Rect target;
+        const char* why;
+    };
+    for (const Case c : {Case {{2, 1, 3, 2}, "same size"}, Case {{1, 1, 5, 2}, "wider"}, Case {{2, 0, 3, 4}, "taller"},
+             Case {{3, 1, 2, 1}, "smaller"}, Case {{-1, 5, 5, 4}, "partly off the surface"}}) {
+        SCOPED_TRACE(c.why);
+        Surface target = memorySurface(6, 7);
+        std::fill(target.pixels.begin(), target.pixels.end(), rgb(50, 50, 50));
+        copyAnchored(target, c.target, source, piece);
+        const Rect& t = c.target;
+        for (int y = 0; y < target.height; ++y)
+            for (int x = 0; x < target.width; ++x) {
+                const bool in = x >= t.x && x < t.x + t.width && y >= t.y && y < t.y + t.height;
+                const int sx = 1 + std::max(0, 3 - (t.x + t.width - x)), sy = 1 + std::min(y - t.y, 1);
+                ASSERT_EQ(target.at(x, y), in ? rgb(sx, sy, 1) : rgb(50, 50, 50)) << x << "," << y;
+            }
+    }
 }
 
 TEST(FrameDrawing, TheSkinsCornersAreCutFromTheShapeAtAnySizeAndScale)
@@ -113,6 +176,19 @@ TEST(FrameDrawing, TheSkinsCornersAreCutFromTheShapeAtAnySizeAndScale)
     EXPECT_TRUE(sameColour(image.at(0, 0), frame::kSkinKey));
     EXPECT_TRUE(sameColour(image.at(8, 53), frame::kSkinKey));
     EXPECT_FALSE(sameColour(image.at(4, 50), frame::kSkinKey)) << "the client background";
+    // The skins for 150 % and 200 % keep the layout at twice the size; the middle columns
+    // and rows of their frame source are alike, so that any stretch of them looks the same.
+    for (const double k : {1.5, 2.0}) {
+        const Surface& drawn = scaledSkin(k);
+        ASSERT_EQ(drawn.width, 2 * 167) << k;
+        ASSERT_EQ(drawn.height, 2 * 57) << k;
+        for (int y = 0; y < P(54, k); ++y)
+            for (int x = P(4, k); x < P(9, k) - P(4, k); ++x)
+                ASSERT_EQ(drawn.at(x, y), drawn.at(P(4, k), y)) << k << ": " << x << "," << y;
+        for (int y = P(50, k); y < P(54, k) - P(3, k); ++y)
+            for (int x = 0; x < P(9, k); ++x)
+                ASSERT_EQ(drawn.at(x, y), drawn.at(x, P(50, k))) << k << ": " << x << "," << y;
+    }
 
     struct Size
     {
@@ -120,11 +196,18 @@ TEST(FrameDrawing, TheSkinsCornersAreCutFromTheShapeAtAnySizeAndScale)
         int h;
     };
     for (const Size size : {Size {9, 54}, Size {10, 60}, Size {137, 40}, Size {400, 300}, Size {1921, 1081}}) {
-        for (const double scale : {1.0, 1.5, 2.0}) {
-            SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h) + " at " + std::to_string(scale));
+        // The standard skin scaled, and at 150 % and 200 % the skins drawn for them.
+        for (const auto& [scale, drawnFor] :
+            {std::pair {1.0, false}, {1.5, false}, {2.0, false}, {1.5, true}, {2.0, true}}) {
+            SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h) + " at " + std::to_string(scale)
+                + (drawnFor ? " drawn for it" : ""));
             Surface background = memorySurface(toDevice(size.w, scale), toDevice(size.h, scale));
-            nineStretch(background, {0, 0, background.width, background.height}, image, {0, 0, 9, 54}, {4, 50, 4, 3},
-                std::nullopt, scale);
+            const Rect device {0, 0, background.width, background.height};
+            if (drawnFor)
+                nineStretch(background, device, scaledSkin(scale), {0, 0, P(9, scale), P(54, scale)},
+                    {P(4, scale), P(50, scale), P(4, scale), P(3, scale)});
+            else
+                nineStretch(background, device, image, {0, 0, 9, 54}, {4, 50, 4, 3}, std::nullopt, scale);
             const Region shape = shapeFromSurface(background, {0, 0, size.w, size.h}, frame::kSkinKey, scale);
             for (const auto& [x, y] : {std::pair {0, 0}, {size.w - 1, 0}, {0, size.h - 1}, {size.w - 1, size.h - 1}})
                 EXPECT_FALSE(shape.contains(x, y)) << x << "," << y;

@@ -6,6 +6,7 @@
 #include "portal/frame/logic/MDC.h"
 #include "portal/frame/windows/qt_window_system.h"
 #include "portal/frame/windows/skinned_frame.h"
+#include "tests/frame/skin_look.h"
 #include "tests/support/qt_test_util.h"
 
 #include <QCursor>
@@ -19,20 +20,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <fstream>
-#include <iterator>
-#include <set>
+#include <algorithm>
 
 using namespace frame;
 
 namespace {
-
-MDC::Surface skinFile()
-{
-    std::ifstream in(FRAME_SKIN, std::ios::binary);
-    return MDC::surfaceForBitmap(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
-}
 
 class FrameWindow : public ::testing::Test
 {
@@ -48,34 +40,36 @@ protected:
         form->Attach(hwndOf(&window));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         scale = window.devicePixelRatioF();
+        sharp = skinFromFile(skinPathFor(FRAME_SKIN, scale));
+        ASSERT_FALSE(sharp.empty()) << "a skin drawn for " << scale;
     }
 
     QImage shot() { return window.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-    // The device pixel at the centre of a window pixel.
-    static QRgb at(const QImage& image, double scale, int x, int y)
-    {
-        return image.pixel(
-            static_cast<int>(std::floor((x + 0.5) * scale)), static_cast<int>(std::floor((y + 0.5) * scale)));
-    }
+    FrameLook look() const { return FrameLook {sharp, scale, window.width(), window.height()}; }
 
-    // Whether the window shows a block of the skin at `target`, pixel for pixel.
-    ::testing::AssertionResult showsSkin(const QImage& image, QRect target, QPoint source)
+    // Whether every device pixel of a rectangle of window pixels shows the frame as the skin
+    // drawn for the display's scale has it.
+    static ::testing::AssertionResult showsFrame(const QImage& image, const FrameLook& look, QRect part)
     {
-        for (int y = 0; y < target.height(); ++y)
-            for (int x = 0; x < target.width(); ++x) {
-                const QRgb shown = at(image, scale, target.x() + x, target.y() + y) | 0xFF000000u;
-                const MDC::Pixel wanted = skin.at(source.x() + x, source.y() + y);
+        const int x1 = std::min(image.width(), look.dev(part.x() + part.width()));
+        const int y1 = std::min(image.height(), look.dev(part.y() + part.height()));
+        for (int y = look.dev(part.y()); y < y1; ++y)
+            for (int x = look.dev(part.x()); x < x1; ++x) {
+                const QRgb shown = image.pixel(x, y) | 0xFF000000u;
+                const MDC::Pixel wanted = look.at(x, y);
                 // Cut from the shape: whatever shows there, never the key colour.
                 if (MDC::sameColour(wanted, kSkinKey) ? MDC::sameColour(shown, kSkinKey) : shown != wanted)
-                    return ::testing::AssertionFailure() << "window pixel " << target.x() + x << "," << target.y() + y;
+                    return ::testing::AssertionFailure()
+                        << "device pixel " << x << "," << y << ": " << std::hex << shown << " for " << wanted;
             }
         return ::testing::AssertionSuccess();
     }
 
     QWindow* native() { return window.windowHandle(); }
 
-    MDC::Surface skin = skinFile();
+    MDC::Surface skin = skinFromFile(FRAME_SKIN);
+    MDC::Surface sharp;
     QWidget window;
     std::unique_ptr<CSkinForm> form;
     double scale = 1;
@@ -83,54 +77,39 @@ protected:
 
 } // namespace
 
-TEST_F(FrameWindow, DrawsTitleBarButtonsAndTitleFromTheSkinInDevicePixels)
+TEST_F(FrameWindow, DrawsEveryDevicePixelFromTheSkinDrawnForTheScaleAndTheTitleInTheBar)
 {
     ASSERT_FALSE(skin.empty());
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
-    const QImage image = shot();
-    ASSERT_EQ(image.width(), MDC::toDevice(window.width(), scale));
-    ASSERT_EQ(form->frameSurface().width, image.width()) << "the frame is drawn at the display's own resolution";
-    const int w = window.width();
-    // The resource the program carries is the skin the script drew.
-    EXPECT_EQ(QtWindowSystem::instance().loadBitmapResource(101).pixels, skin.pixels);
+    // The resources the program carries are the skins the script drew.
+    EXPECT_EQ(QtWindowSystem::instance().loadBitmapResource(101, 1.0).pixels, skin.pixels);
+    EXPECT_EQ(QtWindowSystem::instance().loadBitmapResource(101, scale).pixels, sharp.pixels);
+    EXPECT_TRUE(QtWindowSystem::instance().loadBitmapResource(101, 1.25).empty());
 
-    EXPECT_TRUE(showsSkin(image, {w - 39, 0, 39, 19}, {93, 0}));
-    EXPECT_TRUE(showsSkin(image, {w - 67, 0, 28, 19}, {37, 0}));
-    EXPECT_TRUE(showsSkin(image, {w - 95, 0, 28, 19}, {9, 0}));
-    EXPECT_TRUE(showsSkin(image, {0, 60, 4, 1}, {0, 50})) << "left border, stretched";
-    EXPECT_TRUE(showsSkin(image, {0, 200, 4, 1}, {0, 50}));
-    EXPECT_TRUE(showsSkin(image, {w / 2, 28, 1, 22}, {4, 28})) << "title area below the title";
-    EXPECT_TRUE(showsSkin(image, {w / 2, window.height() - 3, 1, 3}, {4, 51})) << "bottom border";
-
-    // Sharp at any scale: every device pixel of a button is a colour of its glyph.
-    std::set<QRgb> glyph;
-    for (int y = 0; y < 19; ++y)
-        for (int x = 93; x < 132; ++x)
-            glyph.insert(skin.at(x, y));
-    const int left = MDC::toDevice(w - 39, scale), bottom = MDC::toDevice(19, scale);
-    const QRegion shape = window.mask();
-    for (int y = 0; y < bottom; ++y) {
-        for (int x = left; x < image.width(); ++x) {
-            const bool shown = shape.contains(QPoint(static_cast<int>(x / scale), static_cast<int>(y / scale)));
-            ASSERT_TRUE(!shown || glyph.count(image.pixel(x, y) | 0xFF000000u)) << "device pixel " << x << "," << y;
-        }
+    // Without a title every device pixel is the skin's, at odd sizes too (where a window
+    // pixel's edge falls inside a device pixel).
+    window.setWindowTitle(QString());
+    for (const QSize size : {QSize(301, 217), QSize(300, 220)}) {
+        window.resize(size);
+        ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(size.width(), scale); }));
+        const QImage image = shot();
+        ASSERT_EQ(image.width(), MDC::toDevice(size.width(), scale));
+        EXPECT_TRUE(showsFrame(image, look(), window.rect())) << size.width() << "x" << size.height();
     }
 
     // The title, in the window's font, left in the bar; a changed title shows at the next
     // resize.
-    auto titlePixels = [&](const QImage& shown) {
-        int differing = 0;
-        for (int y = 3; y < 22; ++y)
-            for (int x = 6; x < 60; ++x)
-                differing += (at(shown, scale, x, y) | 0xFF000000u) != skin.at(4, y);
-        return differing;
-    };
-    EXPECT_GT(titlePixels(image), 20);
-    window.setWindowTitle(QString());
-    EXPECT_GT(titlePixels(shot()), 20);
+    const QRect title(6, 3, 54, 19);
+    window.setWindowTitle(QStringLiteral("Frame"));
     window.resize(320, 200);
     ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(320, scale); }));
-    EXPECT_EQ(titlePixels(shot()), 0);
+    EXPECT_FALSE(showsFrame(shot(), look(), title));
+    EXPECT_TRUE(showsFrame(shot(), look(), QRect(0, 0, 320, 3)));
+    window.setWindowTitle(QString());
+    EXPECT_FALSE(showsFrame(shot(), look(), title));
+    window.resize(300, 220);
+    ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(300, scale); }));
+    EXPECT_TRUE(showsFrame(shot(), look(), title));
 }
 
 TEST_F(FrameWindow, CaptionButtonsTurnHotAndPressedAndAReleaseOnCloseClosesTheWindow)
@@ -138,15 +117,17 @@ TEST_F(FrameWindow, CaptionButtonsTurnHotAndPressedAndAReleaseOnCloseClosesTheWi
     const int w = window.width();
     QTest::mouseMove(native(), {w - 20, 10});
     ASSERT_TRUE(waitUntil([&] { return form->ButtonState(CLOSE_BUTTON) == 1; }));
-    EXPECT_TRUE(showsSkin(shot(), {w - 39, 0, 39, 19}, {93, 19}));
+    FrameLook hot = look();
+    hot.states[CLOSE_BUTTON] = 1;
+    EXPECT_TRUE(showsFrame(shot(), hot, {w - 39, 0, 39, 19}));
 
     QTest::mouseMove(native(), {w - 80, 10});
     QTest::mousePress(native(), Qt::LeftButton, {}, {w - 80, 10});
     ASSERT_TRUE(waitUntil([&] { return form->ButtonState(MIN_BUTTON) == 2; }));
     EXPECT_EQ(form->ButtonState(CLOSE_BUTTON), 0);
-    const QImage pressed = shot();
-    EXPECT_TRUE(showsSkin(pressed, {w - 95, 0, 28, 19}, {9, 38}));
-    EXPECT_TRUE(showsSkin(pressed, {w - 39, 0, 39, 19}, {93, 0}));
+    FrameLook pressed = look();
+    pressed.states[MIN_BUTTON] = 2;
+    EXPECT_TRUE(showsFrame(shot(), pressed, {w - 95, 0, 95, 19}));
 
     QTest::mouseMove(native(), {w - 20, 10});
     QTest::mouseRelease(native(), Qt::LeftButton, {}, {w - 20, 10});
@@ -194,7 +175,10 @@ TEST_F(FrameWindow, WithoutAWindowManagerTheFrameMovesSizesAndMaximizesTheWindow
     ASSERT_TRUE(waitUntil([&] { return form->frameSurface().width == MDC::toDevice(window.width(), scale); }));
     // Kept on the work area, the frame's border lies beyond the window's edges.
     EXPECT_EQ(form->frameOrigin().x, 4);
-    EXPECT_TRUE(showsSkin(shot(), {window.width() - 63, 0, 28, 15}, {65, 4}));
+    FrameLook maximized = look();
+    maximized.inset = 4;
+    maximized.restoreGlyph = true;
+    EXPECT_TRUE(showsFrame(shot(), maximized, {window.width() - 91, 0, 91, 15}));
     QTest::mouseDClick(native(), Qt::LeftButton, {}, {200, 10});
     ASSERT_TRUE(waitUntil([&] { return !window.isMaximized(); }));
 }

@@ -3,6 +3,7 @@
 
 #include "portal/frame/logic/CSkinForm.h"
 #include "tests/frame/fake_window_system.h"
+#include "tests/frame/skin_look.h"
 
 #include <gtest/gtest.h>
 
@@ -194,6 +195,66 @@ TEST_F(SkinForm, AtAnyScaleTheCaptionButtonsRowsMeetTheTitleBars)
                 ASSERT_EQ(f.at(MDC::toDevice(x, ratio), y) == outline, bar) << ratio << ": " << x << "," << y;
         }
     }
+}
+
+// At 150 % and 200 % the frame is drawn from the skin made for that scale: every device pixel
+// is the skin's own, and the top border is as thick over the title bar as over the buttons,
+// the left border as wide as the right, also where a window size gives no whole device size.
+TEST_F(SkinForm, WithTheSkinDrawnForTheScaleEveryDevicePixelIsTheSkinsOwnAndTheEdgesAreEven)
+{
+    for (const double k : {1.5, 2.0})
+        window.scaledSkins[k] = skinFromFile(skinPathFor(FRAME_SKIN, k));
+    struct Case
+    {
+        double k;
+        int width, height;
+        bool maximized;
+        bool hotClose;
+    };
+    for (const Case c :
+        {Case {1.5, 401, 301, false, false}, Case {1.5, 400, 300, false, true}, Case {2.0, 401, 300, false, false},
+            Case {2.0, 137, 60, false, true}, Case {1.5, 1024, 744, true, false}, Case {2.0, 1024, 744, true, true}}) {
+        const std::string at = std::to_string(c.k) + " " + std::to_string(c.width) + "x" + std::to_string(c.height);
+        window.ratio = c.k;
+        window.frameMetric = 4;
+        window.zoomed = c.maximized;
+        window.rect = {0, c.maximized ? 24 : 80, c.width, c.height};
+        window.send(WM_SIZE, c.maximized ? SIZE_MAXIMIZED : SIZE_RESTORED, makeLParam(c.width, c.height));
+        window.mouse(WM_MOUSEMOVE, c.hotClose ? c.width - 10 : c.width / 2, c.hotClose ? 8 : 100);
+        ASSERT_NE(form->sharpSkin(), nullptr) << at;
+        ASSERT_EQ(form->sharpSkin()->pixels, window.scaledSkins[c.k].pixels) << at;
+        FrameLook look {window.scaledSkins[c.k], c.k, c.width, c.height, c.maximized ? 4 : 0, c.maximized};
+        look.states[CLOSE_BUTTON] = c.hotClose ? 1 : 0;
+
+        const MDC::Surface& f = form->frameSurface();
+        ASSERT_EQ(f.width, look.dev(c.width)) << at;
+        ASSERT_EQ(f.height, look.dev(c.height)) << at;
+        // The cut corners' pixels may take their neighbours' colour (see the window test).
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x)
+                if (!MDC::sameColour(look.at(x, y), kSkinKey)) {
+                    ASSERT_EQ(f.at(x, y), look.at(x, y)) << at << ": device pixel " << x << "," << y;
+                }
+        if (c.maximized)
+            continue;
+        const MDC::Pixel outline = window.skin.at(4, 0);
+        for (int x = look.P(3); x < f.width - look.P(3); ++x) {
+            int rows = 0;
+            while (f.at(x, rows) == outline)
+                ++rows;
+            ASSERT_EQ(rows, look.P(1)) << at << ": the top border over device column " << x;
+        }
+        for (int y = look.P(19); y < f.height - look.P(3); ++y)
+            for (int i = 0; i < look.P(4); ++i)
+                ASSERT_EQ(f.at(i, y), f.at(f.width - 1 - i, y)) << at << ": the side borders in device row " << y;
+    }
+    // A scale without its own skin draws the standard one scaled.
+    window.ratio = 1.25;
+    window.zoomed = false;
+    window.rect = {100, 80, 400, 300};
+    window.send(WM_SIZE, SIZE_RESTORED, makeLParam(400, 300));
+    EXPECT_EQ(form->sharpSkin(), nullptr);
+    EXPECT_EQ(form->frameSurface().at(0, 200), window.skin.at(0, 50));
 }
 
 TEST_F(SkinForm, MaximizedTheBorderAndTheCutCornersLieOffTheScreen)

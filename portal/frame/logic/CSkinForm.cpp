@@ -27,7 +27,7 @@ CSkinForm::CSkinForm(FramePlatform& window, HookPlatform& hooks, SkinFormEvents*
 {
     for (int i = 0; i < CURSOR_COUNT; ++i)
         m_cursors[i] = m_window.loadCursor(kCursorIds[i]);
-    m_skin = m_window.loadBitmapResource(kSkinResource);
+    m_skin = m_window.loadBitmapResource(kSkinResource, 1.0);
     m_DwmPresent = m_window.libraryExports("dwmapi", "DwmIsCompositionEnabled");
 }
 

@@ -79,6 +79,9 @@ public:
     int HotHit() const { return m_HotHit; }
     int ButtonState(int button) const { return m_ButtonState[button]; }
     const MDC::Surface& skinSurface() const { return m_skin; }
+    // The skin drawn at the display's own pixels, when the program has one for its scale
+    // (the standard skin at 100 %); null while the standard skin is scaled.
+    const MDC::Surface* sharpSkin() const;
     const MDC::Surface& backgroundSurface() const { return m_background; }
     const MDC::Surface& frameSurface() const { return m_frame; }
     const CSubclass& subclass() const { return c_Subclass; }
@@ -116,6 +119,7 @@ private:
 
     // Drawing
     void Resize();
+    void chooseSkin();
     void Redraw(bool copyToWindow);
     void drawCaptionButton(int button);
     void drawExtraButtons();
@@ -154,6 +158,8 @@ private:
     POINT m_origin; // the window's top-left in the frame
     bool m_inParts = false; // too large for whole surfaces
     double m_scale = 1.0;
+    MDC::Surface m_scaledSkin; // drawn for m_scaledSkinScale, empty when there is none
+    double m_scaledSkinScale = 1.0;
     int m_cursors[CURSOR_COUNT] = {};
     int m_ButtonState[3] = {0, 0, 0};
     // No press yet: a release that arrives without one is ignored.

@@ -3,6 +3,7 @@
 #include "portal/frame/logic/CSkinForm.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace frame {
 
@@ -23,7 +24,40 @@ MDC::Rect extraFace(int state)
     return {139 + 7 * (state == 4 ? 3 : state), 0, 7, 21};
 }
 
+// Where the pieces lie in a skin drawn for `k` device pixels to a window pixel: the standard
+// skin's layout at ceil(k) times its size, each area (x, y, w, h) at (x, y) * ceil(k) and
+// P(w) x P(h) large, P(v) = floor(v * k + 0.5). Its pieces are placed 1:1 on the device pixels,
+// with margins rounded once, so that every edge is as wide all along the window.
+struct SkinScale
+{
+    double k = 1.0;
+    int P(int v) const { return static_cast<int>(std::floor(v * k + 0.5)); }
+    int layout() const { return static_cast<int>(std::ceil(k)); }
+    MDC::Rect area(MDC::Rect r) const { return {r.x * layout(), r.y * layout(), P(r.width), P(r.height)}; }
+    MDC::Margins margins(MDC::Margins m) const { return {P(m.left), P(m.top), P(m.right), P(m.bottom)}; }
+};
+
 } // namespace
+
+void CSkinForm::chooseSkin()
+{
+    if (m_scale == m_scaledSkinScale)
+        return;
+    m_scaledSkinScale = m_scale;
+    m_scaledSkin = m_scale == 1.0 ? MDC::Surface() : m_window.loadBitmapResource(kSkinResource, m_scale);
+    // A skin of another layout would put the wrong pieces on the frame: the standard one
+    // scaled is better.
+    const int layout = SkinScale {m_scale}.layout();
+    if (m_scaledSkin.width != m_skin.width * layout || m_scaledSkin.height != m_skin.height * layout)
+        m_scaledSkin = MDC::Surface();
+}
+
+const MDC::Surface* CSkinForm::sharpSkin() const
+{
+    if (m_scale == 1.0)
+        return &m_skin;
+    return m_scaledSkin.empty() ? nullptr : &m_scaledSkin;
+}
 
 MDC::Rect CSkinForm::toDevice(MDC::Rect r) const
 {
@@ -46,6 +80,7 @@ void CSkinForm::Resize()
 {
     const MDC::Rect window = m_window.windowRect(m_hwnd);
     m_scale = m_window.devicePixelRatio(m_hwnd);
+    chooseSkin();
     m_origin = {0, 0};
     if (m_window.isZoomed(m_hwnd)) {
         // Maximized, the frame lies where the size limits put it: the window manager may
@@ -84,9 +119,13 @@ void CSkinForm::Redraw(bool copyToWindow)
     bool skip = false;
     if (m_events)
         m_events->BeforeDrawBackGround(m_background, m_width, m_height, skip);
-    if (!skip)
-        MDC::nineStretch(m_background, toDevice(onWindow({0, 0, m_width, drawnHeight()})), m_skin, kFrameSource,
-            kFrameMargins, std::nullopt, m_scale);
+    const MDC::Surface* sharp = sharpSkin();
+    const SkinScale at {m_scale};
+    const MDC::Rect frameTarget = toDevice(onWindow({0, 0, m_width, drawnHeight()}));
+    if (!skip && sharp)
+        MDC::nineStretch(m_background, frameTarget, *sharp, at.area(kFrameSource), at.margins(kFrameMargins));
+    else if (!skip)
+        MDC::nineStretch(m_background, frameTarget, m_skin, kFrameSource, kFrameMargins, std::nullopt, m_scale);
     const int windowWidth = m_width - 2 * static_cast<int>(m_origin.x);
     const int windowHeight = m_height - 2 * static_cast<int>(m_origin.y);
     const int drawnRows = drawnHeight() - 2 * static_cast<int>(m_origin.y);
@@ -94,6 +133,8 @@ void CSkinForm::Redraw(bool copyToWindow)
     if (m_inParts)
         shape = MDC::insertRows(shape, kRowsInParts / 2 + 1, windowHeight - drawnRows);
     m_window.setWindowRegion(m_hwnd, shape, true);
+    if (!skip && sharp)
+        MDC::coverKeyAtShapeEdge(m_background, shape, m_scale, kSkinKey, at.P(kFrameMargins.left) + 1);
     m_window.drawWindowText(
         m_hwnd, m_background, m_window.windowText(m_hwnd), onWindow({6, 3, m_width - 12, 19}), kTitleFormat);
     if (m_events)
@@ -115,9 +156,14 @@ void CSkinForm::drawCaptionButton(int button)
     if (!place || m_frame.empty())
         return;
     const MDC::Rect t = onWindow(place->target);
-    // Sampled as the background is, so that the button's rows meet the title bar's.
-    MDC::copyAtScale(
-        m_frame, t, m_skin, {place->sourceX, kButtonRow * m_ButtonState[button], t.width, t.height}, m_scale);
+    const MDC::Rect source {place->sourceX, kButtonRow * m_ButtonState[button], t.width, t.height};
+    if (const MDC::Surface* sharp = sharpSkin())
+        // Drawn for these pixels and placed from the window's right edge, as the skin was;
+        // the cut corner keeps the background's pixels that may show at the shape's edge.
+        MDC::copyAnchored(m_frame, toDevice(t), *sharp, SkinScale {m_scale}.area(source), kSkinKey);
+    else
+        // Sampled as the background is, so that the button's rows meet the title bar's.
+        MDC::copyAtScale(m_frame, t, m_skin, source, m_scale);
     m_dirty.push_back(t);
 }
 
@@ -130,8 +176,14 @@ void CSkinForm::drawExtraButtons()
         if (m_events)
             m_events->BeforeDrawButton(index, b.state, m_frame, b.rect.x, b.rect.y, b.rect.width, b.rect.height, skip);
         if (!skip) {
-            MDC::nineStretch(
-                m_frame, toDevice(onWindow(b.rect)), m_skin, extraFace(b.state), {3, 3, 3, 3}, kSkinKey, m_scale);
+            const MDC::Rect target = toDevice(onWindow(b.rect));
+            if (const MDC::Surface* sharp = sharpSkin()) {
+                const SkinScale at {m_scale};
+                MDC::nineStretch(
+                    m_frame, target, *sharp, at.area(extraFace(b.state)), at.margins({3, 3, 3, 3}), kSkinKey);
+            } else {
+                MDC::nineStretch(m_frame, target, m_skin, extraFace(b.state), {3, 3, 3, 3}, kSkinKey, m_scale);
+            }
             m_window.drawWindowText(m_hwnd, m_frame, b.caption, onWindow(b.rect), kCaptionFormat);
         }
         if (m_events)

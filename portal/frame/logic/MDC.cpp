@@ -149,10 +149,29 @@ void copyAtScale(Surface& target, Rect t, const Surface& source, Rect s, double 
     }
 }
 
+void copyAnchored(Surface& target, Rect t, const Surface& source, Rect s, std::optional<Pixel> key)
+{
+    if (target.empty() || !inside(source, s) || s.width <= 0 || s.height <= 0 || t.width <= 0 || t.height <= 0)
+        return;
+    const int x0 = std::max(0, -t.x), x1 = std::min(t.width, target.width - t.x);
+    const int y0 = std::max(0, -t.y), y1 = std::min(t.height, target.height - t.y);
+    for (int j = y0; j < y1; ++j) {
+        const Pixel* in = source.row(s.y + std::min(j, s.height - 1)) + s.x;
+        Pixel* out = target.row(t.y + j) + t.x;
+        for (int i = x0; i < x1; ++i) {
+            const Pixel p = in[std::max(0, s.width - (t.width - i))];
+            if (!key || !sameColour(p, *key))
+                out[i] = p;
+        }
+    }
+}
+
 void nineStretch(
     Surface& target, Rect t, const Surface& source, Rect s, Margins m, std::optional<Pixel> key, double scale)
 {
-    if (target.empty() || source.empty() || t.width <= 0 || t.height <= 0)
+    // A source rectangle beyond the source (a skin of another layout) draws nothing, rather
+    // than the fresh surface's black through the key colour's copy.
+    if (target.empty() || source.empty() || t.width <= 0 || t.height <= 0 || !inside(source, s))
         return;
     struct Part
     {
@@ -273,6 +292,36 @@ Region shapeFromSurface(const Surface& surface, Rect r, Pixel key, double scale)
         region.rects.insert(region.rects.end(), runs.begin(), runs.end());
     }
     return region;
+}
+
+void coverKeyAtShapeEdge(Surface& surface, const Region& shape, double scale, Pixel key, int corner)
+{
+    // The window pixels a device span [d, d + 1) touches.
+    const auto first = [scale](int d) { return static_cast<int>(std::floor(d / scale)); };
+    const auto last = [scale](int d) { return static_cast<int>(std::ceil((d + 1) / scale)) - 1; };
+    const auto touchesShape = [&](int x, int y) {
+        for (int ly = first(y); ly <= last(y); ++ly)
+            for (int lx = first(x); lx <= last(x); ++lx)
+                if (shape.contains(lx, ly))
+                    return true;
+        return false;
+    };
+    const int w = surface.width, h = surface.height;
+    corner = std::min({corner, w / 2, h / 2});
+    for (int y = 0; y < h; y = (y + 1 == corner && h - corner > y + 1) ? h - corner : y + 1) {
+        const int windowRow = surface.splitRow >= 0 && y > surface.splitRow ? y + surface.splitRepeat : y;
+        Pixel* line = surface.row(y);
+        for (int x = 0; x < w; x = (x + 1 == corner && w - corner > x + 1) ? w - corner : x + 1) {
+            if (!sameColour(line[x], key) || !touchesShape(x, windowRow))
+                continue;
+            const int step = x < w / 2 ? 1 : -1;
+            int from = x;
+            while (from >= 0 && from < w && sameColour(line[from], key))
+                from += step;
+            if (from >= 0 && from < w)
+                line[x] = line[from];
+        }
+    }
 }
 
 Region insertRows(const Region& region, int at, int extra)

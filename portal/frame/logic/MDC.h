@@ -80,6 +80,13 @@ void stretch(Surface& target, Rect t, const Surface& source, Rect s);
 // a rectangle's rounded size would give another ratio).
 void copyAtScale(Surface& target, Rect t, const Surface& source, Rect s, double scale);
 
+// Copies source rectangle `s` pixel for pixel into target rectangle `t` with their top-right
+// corners together, as a piece drawn for the display's own pixels is placed: a wider target
+// repeats the source's first column, a taller one its last row; a smaller one shows the
+// source's top-right part. Parts outside the target surface and pixels of the key colour
+// are left out.
+void copyAnchored(Surface& target, Rect t, const Surface& source, Rect s, std::optional<Pixel> key = std::nullopt);
+
 struct Margins
 {
     int left = 0;
@@ -115,6 +122,12 @@ struct Region
 // built row by row from horizontal runs; rows with the same runs share one band. A window
 // pixel is read from the surface `scale` times further out, at its centre.
 Region shapeFromSurface(const Surface& surface, Rect r, Pixel key, double scale = 1.0);
+
+// Gives each key-coloured device pixel within `corner` pixels of a surface's corners that
+// shares a window pixel with the shape the colour of its neighbour toward the middle of its
+// row: the window system may round the shape's edges either way between device pixels, and
+// the key colour must never show.
+void coverKeyAtShapeEdge(Surface& surface, const Region& shape, double scale, Pixel key, int corner);
 
 // The region with every rectangle at or below row `at` moved down `extra` rows and every
 // rectangle across that row made `extra` rows taller: a shape taken from a surface drawn in

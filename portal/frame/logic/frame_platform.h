@@ -53,7 +53,9 @@ public:
     // Inside the window's painting: puts the surface where the window is being painted.
     virtual void paintWindow(Hwnd hwnd, const MDC::Surface& surface) = 0;
 
-    virtual MDC::Surface loadBitmapResource(int id) = 0;
+    // The bitmap drawn for displays of `scale` device pixels to a window pixel (1: the
+    // standard one); empty when the program has none for that scale.
+    virtual MDC::Surface loadBitmapResource(int id, double scale) = 0;
     virtual int loadCursor(int systemId) = 0;
     virtual void destroyCursor(int cursor) = 0;
     virtual void setCursor(Hwnd hwnd, int cursor) = 0;

@@ -80,7 +80,7 @@ public:
     void setWindowRegion(Hwnd hwnd, const MDC::Region& region, bool redraw) override;
     void copyToWindow(Hwnd hwnd, const MDC::Surface& surface, std::optional<MDC::Rect> part) override;
     void paintWindow(Hwnd hwnd, const MDC::Surface& surface) override;
-    MDC::Surface loadBitmapResource(int id) override;
+    MDC::Surface loadBitmapResource(int id, double scale) override;
     int loadCursor(int systemId) override;
     void destroyCursor(int) override { }
     void setCursor(Hwnd hwnd, int cursor) override;

@@ -252,10 +252,13 @@ void QtWindowSystem::paintWindow(Hwnd hwnd, const MDC::Surface& surface)
         QRectF(0, split + 1, width, below));
 }
 
-MDC::Surface QtWindowSystem::loadBitmapResource(int id)
+MDC::Surface QtWindowSystem::loadBitmapResource(int id, double scale)
 {
     initFrameResources();
-    QFile file(QStringLiteral(":/bitmap/%1").arg(id));
+    // ":/bitmap/101" for the standard bitmap, ":/bitmap/101@1.5x" for the one drawn at 150 %.
+    const QString name
+        = scale == 1.0 ? QStringLiteral(":/bitmap/%1").arg(id) : QStringLiteral(":/bitmap/%1@%2x").arg(id).arg(scale);
+    QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
