@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test: the normal build with all
-# programs and window tests (offscreen), then the logic and platform tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then every parser's fuzzer for a while.
+# programs and window tests (offscreen), then the logic, platform and window tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer (the end-to-end tests, which start the real
+# programs on a private display, only in the normal build), then every parser's fuzzer for a while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
