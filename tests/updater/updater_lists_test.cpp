@@ -218,6 +218,15 @@ TEST(UpdateLists, AReleaseThatDidNotInstallKeepsTheLocalSerial)
             EXPECT_EQ(adoption.list, local) << "nothing installed, nothing recorded";
         }
     }
+    // A local list in an encoding the updater cannot read is not kept as it stands: the
+    // same entries are written in one it reads, so the next run can take it again.
+    const std::string unreadable = "<?xml version='1.0' encoding='utv-8'?>" + local;
+    const auto adoption = list_adoption::adoptedList(server, unreadable, {"a", "b"});
+    ASSERT_EQ(adoption.problem, "");
+    modXml::XmlDocument kept;
+    modXml::ParseXml(adoption.list, kept);
+    EXPECT_EQ(update_list::serverListProblem(kept), std::nullopt);
+    EXPECT_EQ(update_list::readFiles(kept.document), (std::vector<FileEntry> {{"a", "1"}, {"b", "1"}}));
 }
 
 TEST(ModPublic, ListUrlFromTheLocalList)

@@ -44,8 +44,9 @@ Adoption adoptedList(std::string_view serverList, std::string_view localList, co
             // A release that did not wholly install must not move the rollback protection
             // past itself: the local Serial stays, so the same list is taken again next run.
             keepLocalSerial(server.document, local.document);
-            // Nothing of it installed: the local list stays as it was, byte for byte.
-            if (sameLists(server, local))
+            // Nothing of it installed: the local list stays as it was, byte for byte, when
+            // it is one the updater can read again (not, say, in an encoding it cannot).
+            if (sameLists(server, local) && !update_list::serverListProblem(local))
                 return {std::string(localList), {}};
             changed = true;
         }
