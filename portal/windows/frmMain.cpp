@@ -6,6 +6,7 @@
 #include "common/windows/qt_message_box.h"
 #include "common/windows/twips.h"
 #include "portal/logic/portal_layout.h"
+#include "portal/windows/portal_accessible.h"
 #include "portal/windows/portal_images.h"
 
 #include <QAction>
@@ -70,6 +71,7 @@ frmMain::frmMain(QWidget* parent)
     , m_openMenu([](QMenu* menu, const QPoint& at) { menu->exec(at); })
 {
     setObjectName(QStringLiteral("frmMain"));
+    installPortalAccessibility();
     setWindowTitle(QString::fromUtf8(kCaption));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -119,13 +121,10 @@ void frmMain::createTitleArea()
 
     Picture6 = imageButton(this, "Picture6", twips::rect(4800, 120, 330, 260));
     Picture6->setPixmap(portal_images::channelButton(Picture6->size(), QStringLiteral("HD"), true));
-    Picture6->setAccessibleName(QStringLiteral("HD 高清影视"));
     Picture7 = imageButton(this, "Picture7", twips::rect(5160, 120, 315, 260));
     Picture7->setPixmap(portal_images::channelButton(Picture7->size(), QStringLiteral("快播"), false));
-    Picture7->setAccessibleName(QStringLiteral("快播影视"));
     Picture2 = imageButton(this, "Picture2", twips::rect(5520, 160, 405, 210));
     Picture2->setPixmap(portal_images::channelButton(Picture2->size(), QStringLiteral("直播"), false));
-    Picture2->setAccessibleName(QStringLiteral("直播"));
 
     PicTopControl = imageButton(this, "PicTopControl", twips::rect(8880, 95, 255, 240));
     PicTop1[0] = portal_images::pin(PicTopControl->size(), false);
@@ -133,6 +132,7 @@ void frmMain::createTitleArea()
 
     MenuePicBox = imageButton(this, "MenuePicBox", twips::rect(9240, 40, 320, 320));
     MenuePicBox->setPixmap(portal_images::menuArrow(MenuePicBox->size()));
+    nameTitleControls();
 
     connect(Picture6, &ImageButton::Click, this, [this] { switchChannel(portal::Channel::HdLibrary); });
     connect(Picture7, &ImageButton::Click, this, [this] { switchChannel(portal::Channel::QvodLibrary); });
@@ -150,6 +150,24 @@ void frmMain::createTitleArea()
         if (button == Qt::LeftButton)
             m_openMenu(addmenus, at);
     });
+}
+
+void frmMain::nameTitleControls()
+{
+    // One table names them and gives the Tab order: the title area left to right.
+    QWidget* previous = nullptr;
+    for (const auto& control : portal_accessible::titleControls) {
+        auto* button = findChild<ImageButton*>(QString::fromLatin1(control.control), Qt::FindDirectChildrenOnly);
+        button->setKind(control.kind);
+        button->setAccessibleName(QString::fromUtf8(control.name));
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    BFQ_YSKpic->setImageMeaning(&Picture5[0], QString::fromUtf8(portal_accessible::viewToggleName(true)));
+    BFQ_YSKpic->setImageMeaning(&Picture5[1], QString::fromUtf8(portal_accessible::viewToggleName(false)));
+    PicTopControl->setImageMeaning(&PicTop1[0], PicTopControl->accessibleName(), false);
+    PicTopControl->setImageMeaning(&PicTop1[1], PicTopControl->accessibleName(), true);
 }
 
 void frmMain::createContentArea()

@@ -150,6 +150,9 @@ protected:
 
 private:
     void createTitleArea();
+    void nameTitleControls();
+    // The drawn caption buttons for the keyboard, once the frame is attached.
+    void addCaptionButtons();
     void createContentArea();
     void createHolders();
     void createMenus();

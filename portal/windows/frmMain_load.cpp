@@ -12,6 +12,9 @@
 #include "platform/file_util.h"
 #include "platform/installation.h"
 #include "platform/program_folder.h"
+#include "portal/frame/windows/caption_buttons.h"
+#include "portal/frame/windows/system_menu_key.h"
+#include "portal/logic/accessible_names.h"
 #include "portal/logic/portal_layout.h"
 
 #include <QCloseEvent>
@@ -50,6 +53,8 @@ void frmMain::Form_Load()
         // The window's own minimum, before the frame's limits take over at the attach.
         c_Skin->setMinTrackSize({minimumWidth(), minimumHeight()});
         c_Skin->Attach(frame::hwndOf(this));
+        addCaptionButtons();
+        frame::takeSystemMenuKey(*this);
     });
     // The cover's page began loading when the window was made.
     guarded([&] { placeStartCover(); });
@@ -152,6 +157,18 @@ void frmMain::TimeAdControl_Timer()
 frmRightBottom* frmMain::cornerPopup() const
 {
     return qobject_cast<frmRightBottom*>(m_cornerPopup.data());
+}
+
+void frmMain::addCaptionButtons()
+{
+    const portal_accessible::CaptionNames& n = portal_accessible::captionNames;
+    auto* buttons = new frame::CaptionButtons(*this, [this] { return c_Skin.get(); },
+        {QString::fromUtf8(n.minimize), QString::fromUtf8(n.maximize), QString::fromUtf8(n.restore),
+            QString::fromUtf8(n.close)});
+    // After the title area's own buttons, before the pages.
+    setTabOrder(MenuePicBox, buttons->minimizeButton());
+    setTabOrder(buttons->minimizeButton(), buttons->maximizeButton());
+    setTabOrder(buttons->maximizeButton(), buttons->closeButton());
 }
 
 void frmMain::PicTopControl_Click()

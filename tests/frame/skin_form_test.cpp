@@ -408,3 +408,29 @@ TEST_F(SkinForm, ReleasedByTheCloseItSendsTheFrameEndsAfterTheMessage)
     EXPECT_EQ(window.send(WM_LBUTTONUP, 0, makeLParam(370, 10)), 7);
     window.runTimers();
 }
+
+TEST_F(SkinForm, ACaptionButtonPressedFromTheKeyboardDoesWhatItsClickDoes)
+{
+    struct Case
+    {
+        int hit;
+        int x;
+        bool maximized;
+    };
+    for (const Case c : {Case {HIT_CLOSE, 380, false}, Case {HIT_MAXBUTTON, 345, false},
+             Case {HIT_MAXBUTTON, 345, true}, Case {HIT_MINBUTTON, 318, false}}) {
+        window.zoomed = c.maximized;
+        window.sent.clear();
+        window.shown.clear();
+        window.mouse(WM_LBUTTONDOWN, c.x, 8, MK_LBUTTON);
+        window.mouse(WM_LBUTTONUP, c.x, 8);
+        const auto clickedSent = window.sent;
+        const auto clickedShown = window.shown;
+        ASSERT_FALSE(clickedSent.empty() && clickedShown.empty()) << "the click at " << c.x << " did something";
+        window.sent.clear();
+        window.shown.clear();
+        form->pressCaptionButton(c.hit);
+        EXPECT_EQ(window.sent, clickedSent) << c.hit << (c.maximized ? " maximized" : "");
+        EXPECT_EQ(window.shown, clickedShown) << c.hit << (c.maximized ? " maximized" : "");
+    }
+}

@@ -62,6 +62,9 @@ public:
     void setMinTrackSize(POINT size);
     // Opens the frame's system menu at a screen position and carries out its choice.
     void openSystemMenu(POINT at);
+    // Does what a left click on a caption button does (HIT_CLOSE, HIT_MAXBUTTON,
+    // HIT_MINBUTTON): for the keyboard and screen readers.
+    void pressCaptionButton(int hit);
     static int HIWORD(std::int64_t Param) { return signedHighWord(Param); }
     static int LOWORD(std::int64_t Param) { return signedLowWord(Param); }
 

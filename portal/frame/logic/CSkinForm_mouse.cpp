@@ -124,6 +124,16 @@ void CSkinForm::toggleMaximized()
         m_window.showWindow(m_hwnd, m_window.isZoomed(m_hwnd) ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
 }
 
+void CSkinForm::pressCaptionButton(int hit)
+{
+    if (hit == HIT_CLOSE)
+        m_window.sendMessage(m_hwnd, WM_CLOSE, 0, 0);
+    else if (hit == HIT_MAXBUTTON)
+        toggleMaximized();
+    else if (hit == HIT_MINBUTTON && (m_window.style(m_hwnd) & WS_MINIMIZEBOX))
+        m_window.showWindow(m_hwnd, SW_MINIMIZE);
+}
+
 void CSkinForm::onRelease(Button button, int hit)
 {
     if (m_PressedHit == -1)

@@ -12,7 +12,8 @@ namespace frame {
 
 // Moving or sizing a window ourselves, where the window manager cannot: the window follows
 // the pointer. Started by a press, it ends with that button's release; started from the
-// system menu, it ends with the next press or Enter. Escape puts the window back.
+// system menu, it ends with the next press or Enter, and the arrow keys move it (or its
+// edge) by steps as the pointer does. Escape puts the window back.
 class WindowDrag
 {
 public:
@@ -24,11 +25,14 @@ public:
 
 private:
     void end(QWidget& window, bool keep);
+    void follow(QWidget& window);
 
     bool m_active = false;
     bool m_buttonHeld = false;
     int m_hit = HIT_CAPTION;
     QPoint m_origin;
+    QPoint m_pointerDelta; // since the beginning
+    QPoint m_keyDelta; // the arrow keys' steps so far
     QRect m_start;
     POINT m_minSize;
     POINT m_maxSize;
