@@ -15,10 +15,10 @@ struct ControlName
 };
 
 inline constexpr ControlName titleControls[] = {
+    {"BFQ_YSKpic", "返回播放器", Kind::Button},
     {"Picture6", "HD 高清影视", Kind::Button},
     {"Picture7", "快播影视", Kind::Button},
     {"Picture2", "直播", Kind::Button},
-    {"BFQ_YSKpic", "返回播放器", Kind::Button},
     {"PicTopControl", "置顶", Kind::Toggle},
     {"MenuePicBox", "主菜单", Kind::MenuButton},
 };

@@ -175,4 +175,19 @@ TEST_F(PortalKeyboard, EveryControlIsReadOutAndTheQvodLibraryIsPinnedFromTheKeyb
     EXPECT_TRUE(waitFor([&] { return probe.maximized(id); }, 10000)) << "the window is maximised";
     const auto maximized = waitForNode("push button", portal_accessible::captionNames.restore);
     EXPECT_NE(AtspiReader::find(maximized, "push button", portal_accessible::captionNames.restore), nullptr);
+
+    // The window manager's other Alt keys still work over the shell: alt+Tab goes on to the
+    // next window.
+    const ChildProcess other("/usr/bin/xlogo", {}, environment);
+    std::string logo;
+    ASSERT_TRUE(waitFor([&] { return !(logo = display.findWindow("xlogo").value_or("")).empty(); }, 10000));
+    ASSERT_TRUE(display.input({"windowactivate", "--sync", window}));
+    ASSERT_TRUE(display.keys({"alt+Tab"}));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const auto active = display.xdotool({"getactivewindow"});
+            return active && !active->empty() && active->front() == logo;
+        },
+        5000))
+        << "alt+Tab moved the focus to the other window";
 }

@@ -63,6 +63,9 @@ void replayPress(xcb_keycode_t code)
     const auto flush = reinterpret_cast<Flush>(dlsym(RTLD_DEFAULT, "XFlush"));
     if (!fake)
         return;
+    // The key is down already: pressed again it would read as a repeat, which starts no
+    // binding. Let it up first, then down, as a fresh press.
+    fake(x11->display(), code, 0, 0);
     fake(x11->display(), code, 1, 0);
     if (flush)
         flush(x11->display());
