@@ -1,6 +1,6 @@
 // The main window for the keyboard and screen readers: names from one table, the stacking
 // buttons as a choice of three with the current mode checked, the menu bar on F10 and Alt,
-// and the floating toolbar kept on screen while the keyboard is in it.
+// and the floating toolbar on F6 and Tab, kept on screen while the keyboard is in it.
 #include "common/windows/frmRightBottom.h"
 #include "tv/logic/tv_accessible_names.h"
 #include "tv/windows/TOVAN_COM.h"
@@ -87,6 +87,8 @@ void TOVAN_COM::makeAccessible()
     }
     if (previous)
         setTabOrder(previous, WebBrowser1->view());
+    // The skins draw no focus on the drawn buttons: a yellow frame marks the one with the keyboard.
+    Toolbar1->setStyleSheet(QStringLiteral("QToolButton:focus { border: 2px solid #ffd200; border-radius: 2px; }"));
     // The keyboard starts in the page, as before: a focused toolbar would stay on screen.
     WebBrowser1->view()->setFocus();
     showStackingChoice();
@@ -96,6 +98,14 @@ void TOVAN_COM::makeAccessible()
     connect(f10, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
     if (!style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr, this))
         qApp->installEventFilter(this);
+
+    // F6 goes to the floating toolbar, whatever the page does with Tab, and shows it.
+    auto* f6 = new QShortcut(QKeySequence(Qt::Key_F6), this);
+    connect(f6, &QShortcut::activated, this, [this] {
+        Toolbar1->show();
+        if (QWidget* first = Toolbar1->widgetForAction(Toolbar1->actions().value(0)))
+            first->setFocus(Qt::ShortcutFocusReason);
+    });
 
     // The corner pop-up never takes the focus: while it is open, Escape here closes it as its
     // close image does. Otherwise the key stays the page's.
