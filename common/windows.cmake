@@ -24,7 +24,7 @@ target_sources(common_windows PRIVATE
 target_sources(common_windows PRIVATE
     windows/FindUpdate.cpp windows/FindUpdate.h windows/drawn_images.cpp windows/drawn_images.h)
 target_sources(common_windows PRIVATE
-    windows/ad_popup_parts.cpp windows/ad_popup_parts.h
+    windows/ad_popup_parts.cpp windows/ad_popup_parts.h windows/popup_access.cpp
     windows/frmRightBottom.cpp windows/frmRightBottom.h
     windows/frmUnload.cpp windows/frmUnload.h
     windows/ad_control_run.cpp windows/ad_control_run.h

@@ -1,5 +1,7 @@
 #include "common/windows/ad_popup_parts.h"
 
+#include "common/logic/popup_names.h"
+
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -48,6 +50,10 @@ AdCloseImage::AdCloseImage(QWidget* parent)
 {
     setObjectName(QStringLiteral("Picture2"));
     setCursor(Qt::PointingHandCursor);
+    ad_popup::installAccessibleFactory();
+    // Tab reaches it; a click closes the pop-up as before, without moving the focus first.
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(QString::fromUtf8(popup_names::closeImage));
 }
 
 void AdCloseImage::place(const QRect& rect)

@@ -37,7 +37,8 @@ ScreenTwips measure(const QScreen& screen);
 } // namespace ad_popup
 
 // The small close image of a pop-up, drawn as a white cross on a dark square; a click on
-// it raises clicked().
+// it, or Space or Enter while it has the keyboard, raises clicked(). It is reached with Tab
+// (a click never moves the focus), read out as a button and marked while it has the focus.
 class AdCloseImage final : public QLabel
 {
     Q_OBJECT
@@ -53,4 +54,19 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
+
+namespace ad_popup {
+
+// Lets the accessibility layer read the close image and the pop-ups; before any of them has
+// a name, since naming one may already create its reading.
+void installAccessibleFactory();
+// Makes a pop-up window readable and closable from the keyboard: read out as an alert named
+// `name`, with the page's title as its description; Escape does what the close image does.
+void makeAccessible(QWidget& popup, const char* name, AdCloseImage& closeImage, QWidget& page);
+// Tells a screen reader that the pop-up has just opened, so that it is read out.
+void announce(QWidget& popup);
+
+} // namespace ad_popup

@@ -4,6 +4,8 @@
 #include "common/windows/BrowserPane.h"
 #include "common/windows/ad_popup_parts.h"
 
+#include "common/logic/popup_names.h"
+
 #include <QTimer>
 
 frmRightBottom::frmRightBottom(Shell shell, std::vector<std::string> items)
@@ -32,6 +34,7 @@ frmRightBottom::frmRightBottom(Shell shell, std::vector<std::string> items)
     connect(Timer1, &QTimer::timeout, this, &frmRightBottom::Timer1_Timer);
     connect(Timer2, &QTimer::timeout, this, &frmRightBottom::Timer2_Timer);
     connect(Picture2, &AdCloseImage::clicked, this, &frmRightBottom::Picture2_Click);
+    ad_popup::makeAccessible(*this, popup_names::cornerPopup, *Picture2, *WebBrowser1);
 }
 
 frmRightBottom::~frmRightBottom() = default;
@@ -60,6 +63,8 @@ bool frmRightBottom::Form_Load()
     Timer1->setInterval(ad_control::cornerSlideMs);
     Timer1->start();
     show();
+    // It takes no focus: the screen reader is told it opened instead.
+    ad_popup::announce(*this);
     return true;
 }
 

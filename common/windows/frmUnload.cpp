@@ -5,6 +5,8 @@
 #include "common/windows/BrowserPane.h"
 #include "common/windows/ad_popup_parts.h"
 
+#include "common/logic/popup_names.h"
+
 #include <QTimer>
 
 frmUnload::frmUnload(Shell shell, std::vector<std::string> items)
@@ -27,6 +29,7 @@ frmUnload::frmUnload(Shell shell, std::vector<std::string> items)
     Timer1->setInterval(names.exitCloseMs);
     connect(Timer1, &QTimer::timeout, this, &frmUnload::Timer1_Timer);
     connect(Picture2, &AdCloseImage::clicked, this, &frmUnload::Picture2_Click);
+    ad_popup::makeAccessible(*this, popup_names::exitPopup, *Picture2, *WebBrowser1);
 }
 
 frmUnload::~frmUnload() = default;
@@ -67,5 +70,8 @@ frmUnload* showExitPopup(Shell shell, const std::vector<std::string>& items)
     popup->move(
         screen.origin + QPoint((screenSize.width() - popup->width()) / 2, (screenSize.height() - popup->height()) / 2));
     popup->show();
+    // The keyboard starts on the way out, and the screen reader reads the window.
+    popup->Picture2->setFocus();
+    ad_popup::announce(*popup);
     return popup;
 }

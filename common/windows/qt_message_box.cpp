@@ -35,6 +35,8 @@ void showBox(QMessageBox::Icon icon, const std::string& caption, const std::stri
     // A message never ends the program: with the main window hidden in the tray, the box is
     // the only window on screen, and closing it must not take the program with it.
     box.setAttribute(Qt::WA_QuitOnClose, false);
+    // A screen reader reads the message with the box's title as it opens.
+    box.setAccessibleDescription(shown);
     keepCaptionWhole(box);
     box.exec();
 }

@@ -1,6 +1,7 @@
 #include "tests/e2e/atspi_reader.h"
 
 #include "tests/e2e/x_display.h"
+#include "tests/support/wait_for.h"
 
 #include <filesystem>
 #include <sstream>
@@ -54,8 +55,23 @@ std::vector<AtspiReader::Node> AtspiReader::tree(int pid) const
         std::getline(fields, node.name, '\t');
         std::getline(fields, node.states, '\t');
         std::getline(fields, node.value, '\t');
+        std::getline(fields, node.description, '\t');
         nodes.push_back(node);
     }
+    return nodes;
+}
+
+std::vector<AtspiReader::Node> AtspiReader::waitForNode(
+    int pid, const std::string& role, const std::string& name, const std::string& state, int timeoutMs) const
+{
+    std::vector<Node> nodes;
+    waitFor(
+        [&] {
+            nodes = tree(pid);
+            const Node* node = find(nodes, role, name);
+            return node && (state.empty() || node->has(state));
+        },
+        timeoutMs);
     return nodes;
 }
 

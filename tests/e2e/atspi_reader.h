@@ -13,7 +13,7 @@ class AtspiReader
 public:
     struct Node
     {
-        std::string role, name, states, value;
+        std::string role, name, states, value, description;
         bool has(const std::string& state) const;
     };
 
@@ -25,6 +25,13 @@ public:
     std::vector<std::string> environment() const;
 
     std::vector<Node> tree(int pid) const;
+    // Waits until program `pid` shows a node of `role` and `name` (in `state`, if given); the
+    // last tree read either way.
+    std::vector<Node> waitForNode(int pid,
+        const std::string& role,
+        const std::string& name,
+        const std::string& state = "",
+        int timeoutMs = 30000) const;
     static const Node* find(const std::vector<Node>& nodes, const std::string& role, const std::string& name);
     // The control that has the keyboard focus, or null (a page's documents all read as focused
     // in their own engine, focusable or not).

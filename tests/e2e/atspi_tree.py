@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints the accessibility tree of one running program, read through the desktop's
 accessibility bus (AT-SPI), one node a line:
-  role<TAB>name<TAB>state,state,...<TAB>value/min/max (or "-")
+  role<TAB>name<TAB>state,state,...<TAB>value/min/max (or "-")<TAB>description
 Usage: atspi_tree.py PID. Exits 2 when no program of that process number is on the bus."""
 
 import sys
@@ -30,7 +30,8 @@ def describe(node):
     except NotImplementedError:
         pass
     name = (node.name or "").replace("\t", " ").replace("\n", " ")
-    return "%s\t%s\t%s\t%s" % (node.getRoleName(), name, ",".join(states), value)
+    description = (node.description or "").replace("\t", " ").replace("\n", " ")
+    return "%s\t%s\t%s\t%s\t%s" % (node.getRoleName(), name, ",".join(states), value, description)
 
 
 def walk(node, out, depth=0):

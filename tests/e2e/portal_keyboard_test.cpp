@@ -47,18 +47,9 @@ protected:
     }
 
     std::vector<Node> tree() const { return bus->tree(shell->pid()); }
-    // Waits until the bus shows a node of `role` and `name` (in `state`, if given).
     std::vector<Node> waitForNode(const std::string& role, const std::string& name, const std::string& state = "")
     {
-        std::vector<Node> nodes;
-        waitFor(
-            [&] {
-                nodes = tree();
-                const Node* node = AtspiReader::find(nodes, role, name);
-                return node && (state.empty() || node->has(state));
-            },
-            30000);
-        return nodes;
+        return bus->waitForNode(shell->pid(), role, name, state);
     }
     // Presses Tab until the control named `name` has the focus, as a screen-reader user
     // listens to each one; false when a round of the window did not reach it.

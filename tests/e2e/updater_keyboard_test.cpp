@@ -2,6 +2,7 @@
 // accessibility bus (a private session bus with the AT-SPI bus on it, read by a python script
 // over pyatspi), and the whole update walked with Tab, Space and Enter alone.
 
+#include "tests/e2e/atspi_reader.h"
 #include "tests/e2e/program_processes.h"
 #include "tests/e2e/x_display.h"
 #include "tests/support/child_process.h"
@@ -16,41 +17,23 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path built = TEST_PROGRAM_FOLDER;
-const char* const busLauncher = "/usr/libexec/at-spi-bus-launcher";
-
-struct Node
-{
-    std::string role, name, states, value;
-    bool has(const std::string& state) const
-    {
-        return ("," + states + ",").find("," + state + ",") != std::string::npos;
-    }
-};
+using Node = AtspiReader::Node;
 
 class UpdaterKeyboard : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        if (findInPath("Xvfb").empty() || findInPath("xdotool").empty() || findInPath("dbus-daemon").empty()
-            || !fs::exists("/usr/bin/python3") || !fs::exists(busLauncher))
+        if (findInPath("Xvfb").empty() || findInPath("xdotool").empty() || !AtspiReader::available())
             GTEST_SKIP() << "install the packages xvfb, xdotool, dbus, at-spi2-core and python3-pyatspi";
         ASSERT_TRUE(display.running()) << "Xvfb did not start";
-        // A session bus of this test's own, its address on the first line; the accessibility
-        // bus comes up on it.
-        session = std::make_unique<ChildProcess>(
-            findInPath("dbus-daemon"), std::vector<std::string> {"--session", "--nofork", "--print-address"});
-        bus = session->readLine();
-        ASSERT_FALSE(bus.empty()) << "the session bus did not start";
-        a11y = std::make_unique<ChildProcess>(
-            busLauncher, std::vector<std::string> {"--launch-immediately"}, environment());
+        ASSERT_TRUE(bus.running()) << "the session bus did not start";
         fs::copy_file(built / "Renovo", program / "Renovo");
         for (const auto& entry : fs::directory_iterator(built))
             if (entry.path().extension() == ".so")
@@ -58,58 +41,19 @@ protected:
         fs::copy(built / "skin", program / "skin", fs::copy_options::recursive);
     }
 
-    std::vector<std::string> environment() const
+    std::vector<Node> waitForNode(const std::string& role, const std::string& name, const std::string& state)
     {
-        return {"DISPLAY=" + display.name(), "DBUS_SESSION_BUS_ADDRESS=" + bus, "QT_QPA_PLATFORM=xcb",
-            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1", "NO_AT_BRIDGE=0"};
-    }
-
-    // The updater's accessible objects as the bus shows them now.
-    std::vector<Node> tree() const
-    {
-        ChildProcess reader("/usr/bin/python3",
-            {std::string(TEST_SOURCE_DIR) + "/tests/e2e/atspi_tree.py", std::to_string(updater->pid())}, environment());
-        std::istringstream lines(reader.readAll(15000));
-        reader.wait(15000);
-        std::vector<Node> nodes;
-        for (std::string line; std::getline(lines, line);) {
-            Node node;
-            std::istringstream fields(line);
-            std::getline(fields, node.role, '\t');
-            std::getline(fields, node.name, '\t');
-            std::getline(fields, node.states, '\t');
-            std::getline(fields, node.value, '\t');
-            nodes.push_back(node);
-        }
-        return nodes;
+        return bus.waitForNode(updater->pid(), role, name, state);
     }
     static const Node* find(const std::vector<Node>& nodes, const std::string& role, const std::string& name)
     {
-        for (const auto& node : nodes)
-            if (node.role == role && node.name == name)
-                return &node;
-        return nullptr;
-    }
-    // Waits until the bus shows a node of `role` and `name` in `state`; the last tree read.
-    std::vector<Node> waitForNode(const std::string& role, const std::string& name, const std::string& state)
-    {
-        std::vector<Node> nodes;
-        waitFor(
-            [&] {
-                nodes = tree();
-                const Node* node = find(nodes, role, name);
-                return node && node->has(state);
-            },
-            30000);
-        return nodes;
+        return AtspiReader::find(nodes, role, name);
     }
 
     SimServer updates;
     XDisplay display;
     TempFolder program;
-    std::unique_ptr<ChildProcess> session;
-    std::string bus;
-    std::unique_ptr<ChildProcess> a11y;
+    AtspiReader bus {display.name()};
     std::unique_ptr<ChildProcess> updater;
     // Declared last, so that programs still running from the folder end first.
     FolderProcesses programs {program.path()};
@@ -126,7 +70,8 @@ TEST_F(UpdaterKeyboard, EveryControlIsReadOutAndTheUpdateRunsFromTheKeyboard)
     updates.site().write("update/files/a.dat", "new a");
     updates.site().write("update/files/html/b.html", "<html>new b</html>");
 
-    updater = std::make_unique<ChildProcess>((program / "Renovo").string(), std::vector<std::string> {}, environment());
+    updater
+        = std::make_unique<ChildProcess>((program / "Renovo").string(), std::vector<std::string> {}, bus.environment());
     std::optional<std::string> window;
     ASSERT_TRUE(
         waitFor([&] { return (window = display.findWindow("Tovanis网络电视-自动更新程序")).has_value(); }, 20000));

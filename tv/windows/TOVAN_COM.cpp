@@ -102,6 +102,7 @@ TOVAN_COM::TOVAN_COM(QWidget* parent)
         move(std::max(centred.x(), available.left()), std::max(centred.y(), available.top()));
     }
     layOut();
+    makeAccessible();
 }
 
 TOVAN_COM::~TOVAN_COM() = default;
@@ -264,5 +265,7 @@ void TOVAN_COM::disableUpdateCheckTimer()
 
 void TOVAN_COM::Timer3_Timer()
 {
-    Toolbar1->hide();
+    // Never from under the keyboard: the focus would fall out of a hidden toolbar.
+    if (!toolbarHasFocus())
+        Toolbar1->hide();
 }

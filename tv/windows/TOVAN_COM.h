@@ -21,6 +21,7 @@ class frmRightBottom;
 class QAction;
 class QListWidget;
 class QMenu;
+class QShortcut;
 class QTimer;
 class QToolBar;
 
@@ -124,6 +125,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -139,6 +142,11 @@ private:
     void connectTrayIcon();
     void applyWindowChange(modTray::WindowChange change);
     void layOut();
+    void makeAccessible();
+    // The stacking buttons' checked state follows the mode, for screen readers.
+    void showStackingChoice();
+    bool toolbarHasFocus() const;
+    void cornerPopupShown(frmRightBottom* popup);
 
     RemoteFetch m_fetch;
     UpdateFields m_updateFields;
@@ -155,4 +163,7 @@ private:
     QRect m_normalGeometry; // of a window that went into the tray maximized
     mouse_bridge::Position m_lastMousePos;
     bool m_unloaded = false;
+    modTray::Stacking m_stacking = modTray::Stacking::Normal;
+    bool m_altAlone = false; // Alt is down and no other key came since
+    QShortcut* m_closeCornerPopup = nullptr;
 };

@@ -148,7 +148,7 @@ void TOVAN_COM::TimeAdControl_Timer()
 {
     // The pop-up is a window of its own: it outlives this one and deletes itself on closing.
     runAdControl(Shell::TV, m_fetch, *Label3Holder, *List1, *TimeAdControl,
-        [this](frmRightBottom* popup) { m_cornerPopup = popup; });
+        [this](frmRightBottom* popup) { cornerPopupShown(popup); });
 }
 
 frmRightBottom* TOVAN_COM::cornerPopup() const

@@ -6,6 +6,8 @@
 
 void TOVAN_COM::setStacking(modTray::Stacking mode)
 {
+    m_stacking = mode;
+    showStackingChoice();
     Qt::WindowFlags flags = windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint, mode == modTray::Stacking::Top);
     // The window system is told directly: changing the widget's own flags would re-create
