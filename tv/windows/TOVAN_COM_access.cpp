@@ -5,6 +5,7 @@
 #include "tv/logic/tv_accessible_names.h"
 #include "tv/windows/TOVAN_COM.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -16,9 +17,39 @@
 #include <QToolButton>
 #include <QWebEngineView>
 
+#include <xcb/xcb.h>
+
 #include <mutex>
 
 namespace {
+
+// The window manager taking the keyboard for a key of its own pressed with Alt (alt+F4,
+// alt+Tab) shows only in the X server's focus events of its grab, which Qt does not pass on:
+// the Alt then let go was no Alt alone.
+class KeyboardGrabWatch final : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    KeyboardGrabWatch(QObject* owner, bool& altAlone)
+        : QObject(owner)
+        , m_altAlone(altAlone)
+    {
+        qApp->installNativeEventFilter(this);
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType == "xcb_generic_event_t") {
+            const auto* event = static_cast<const xcb_generic_event_t*>(message);
+            if ((event->response_type & ~0x80) == XCB_FOCUS_OUT
+                && reinterpret_cast<const xcb_focus_out_event_t*>(event)->mode == XCB_NOTIFY_MODE_GRAB)
+                m_altAlone = false;
+        }
+        return false;
+    }
+
+private:
+    bool& m_altAlone;
+};
 
 const char* const modeProperty = "stackingMode";
 const char* const checkedProperty = "stackingChecked";
@@ -96,8 +127,10 @@ void TOVAN_COM::makeAccessible()
     // F10 opens the first menu, as on other desktops; Alt alone where the style does not.
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
-    if (!style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr, this))
+    if (!style()->styleHint(QStyle::SH_MenuBar_AltKeyNavigation, nullptr, this)) {
         qApp->installEventFilter(this);
+        new KeyboardGrabWatch(this, m_altAlone);
+    }
 
     // F6 goes to the floating toolbar, whatever the page does with Tab, and shows it.
     auto* f6 = new QShortcut(QKeySequence(Qt::Key_F6), this);

@@ -48,10 +48,19 @@ bool contains(const std::vector<xcb_keycode_t>& codes, xcb_keycode_t code)
     return false;
 }
 
-// Hands a key press on through the server's own processing, where the window manager's key
-// bindings apply again. The test extension is loaded when there is one; without it the key
-// is lost, as it would be in any window that holds the keyboard.
-void replayPress(xcb_keycode_t code)
+bool isDown(const xcb_query_keymap_reply_t& keymap, xcb_keycode_t code)
+{
+    return (keymap.keys[code / 8] >> (code % 8)) & 1;
+}
+
+// Hands a key pressed with Alt on through the server's own processing, where the window
+// manager's key bindings apply again. The chord is played as it was pressed, whatever the
+// keys are doing by now (on a busy machine both may be up already): Alt down for it, the key
+// let up first if it is still down (pressed again it would read as a repeat, which starts no
+// binding), then down, and whatever was not held any more let up again. The test extension
+// is loaded when there is one; without it the key is lost, as it would be in any window
+// that holds the keyboard.
+void replayChord(xcb_connection_t* c, xcb_keycode_t alt, xcb_keycode_t code)
 {
     using FakeKey = int (*)(void*, unsigned, int, unsigned long);
     using Flush = int (*)(void*);
@@ -63,12 +72,22 @@ void replayPress(xcb_keycode_t code)
     const auto flush = reinterpret_cast<Flush>(dlsym(RTLD_DEFAULT, "XFlush"));
     if (!fake)
         return;
-    // The key is down already: pressed again it would read as a repeat, which starts no
-    // binding. Let it up first, then down, as a fresh press.
-    fake(x11->display(), code, 0, 0);
-    fake(x11->display(), code, 1, 0);
+    xcb_query_keymap_reply_t* keymap = xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr);
+    const bool altDown = !keymap || isDown(*keymap, alt);
+    const bool keyDown = keymap && isDown(*keymap, code);
+    std::free(keymap);
+    auto* display = x11->display();
+    if (!altDown)
+        fake(display, alt, 1, 0);
+    if (keyDown)
+        fake(display, code, 0, 0);
+    fake(display, code, 1, 0);
+    if (!keyDown)
+        fake(display, code, 0, 0);
+    if (!altDown)
+        fake(display, alt, 0, 0);
     if (flush)
-        flush(x11->display());
+        flush(display);
 }
 
 class AltKeyFilter final : public QAbstractNativeEventFilter
@@ -99,6 +118,8 @@ public:
             // Only over a window that took the key has the grab begun.
             m_altHeld
                 = type == XCB_KEY_PRESS && std::find(m_windows.begin(), m_windows.end(), key->event) != m_windows.end();
+            if (m_altHeld)
+                m_altCode = key->detail;
             return false;
         }
         if (type != XCB_KEY_PRESS || !m_altHeld || contains(m_space, key->detail))
@@ -108,7 +129,7 @@ public:
         m_altHeld = false;
         xcb_ungrab_keyboard(m_connection, key->time);
         xcb_flush(m_connection);
-        replayPress(key->detail);
+        replayChord(m_connection, m_altCode, key->detail);
         return true;
     }
 
@@ -118,6 +139,7 @@ private:
     std::vector<xcb_keycode_t> m_space;
     std::vector<xcb_window_t> m_windows;
     bool m_altHeld = false;
+    xcb_keycode_t m_altCode = 0;
 };
 
 } // namespace
