@@ -48,10 +48,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tovanis.net/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the libraries load at run time and dpkg-shlibdeps cannot see: Qt's Wayland platform,
-# the fonts and Qt translations for the programs' Chinese texts, and the X test extension's
-# library, through which the portal shell hands the window manager its Alt keys back.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-wayland, fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n, libxtst6")
+# and the fonts and Qt translations for the programs' Chinese texts.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
 # The skin engine lies beside the executables, found through $ORIGIN.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${PROGRAM_FOLDER}")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)

@@ -13,7 +13,6 @@
 #include "platform/installation.h"
 #include "platform/program_folder.h"
 #include "portal/frame/windows/caption_buttons.h"
-#include "portal/frame/windows/system_menu_key.h"
 #include "portal/logic/accessible_names.h"
 #include "portal/logic/portal_layout.h"
 
@@ -54,7 +53,6 @@ void frmMain::Form_Load()
         c_Skin->setMinTrackSize({minimumWidth(), minimumHeight()});
         c_Skin->Attach(frame::hwndOf(this));
         addCaptionButtons();
-        frame::takeSystemMenuKey(*this);
     });
     // The cover's page began loading when the window was made.
     guarded([&] { placeStartCover(); });
