@@ -3,17 +3,21 @@
 //   1. comparison: both lists hold the same N entries, so nothing is listed; the figure is
 //      the list timer's tick (list fetch, both lists read and compared);
 //   2. listing: the local list is empty and the server's names N new files, so the tick
-//      asks the size of every one with a HEAD request and fills the list view.
+//      asks the size of every one with a HEAD request and fills the list view;
+//   3. keeping: the local list kept after an update of those two lists, a tenth of whose
+//      files failed (no window, no server).
 // Each prints its wall time, the peak memory of the process and, for the listing, the rate
 // of rows per second along the way (a rate that falls shows work growing with the rows).
-// Usage: updater_scale_bench [--entries N] [--max-seconds S] [--only compare|list]
-//        updater_scale_bench --run compare|list --entries N --host H --max-seconds S
+// With --digests every entry carries a Size and a Sha256, as a signed list does.
+// Usage: updater_scale_bench [--entries N] [--max-seconds S] [--only compare|list|keep] [--digests 1]
+//        updater_scale_bench --run compare|list|keep --entries N --host H --max-seconds S
 //          (one measurement in a fresh process; prints its figures)
 
 #include "common/logic/message_box.h"
 #include "platform/program_folder.h"
 #include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
+#include "updater/logic/list_adoption.h"
 #include "updater/windows/frmUpdate.h"
 
 #include <QAbstractItemModel>
@@ -43,12 +47,39 @@ long statusKb(const std::string& field)
     return -1;
 }
 
-std::string listXml(const std::string& url, int entries)
+bool withDigests = false;
+
+std::string listXml(const std::string& url, int entries, const std::string& ver = "2")
 {
     std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<UpdateList>\n  <Url>" + url + "</Url>\n  <Files>\n";
-    for (int i = 0; i < entries; ++i)
-        xml += "    <File Name=\"d" + std::to_string(i % 100) + "\\f" + std::to_string(i) + ".dat\" Ver=\"2\"/>\n";
+    for (int i = 0; i < entries; ++i) {
+        const std::string number = std::to_string(i);
+        xml += "    <File Name=\"d" + std::to_string(i % 100) + "\\f" + number + ".dat\" Ver=\"" + ver + "\"";
+        if (withDigests) // the file's own figures: "file N\n"
+            xml += " Size=\"" + std::to_string(number.size() + 6) + "\" Sha256=\""
+                + std::string(64 - number.size(), 'a') + number + "\"";
+        xml += "/>\n";
+    }
     return xml + "  </Files>\n  <RunApp>NotRunning.exe</RunApp>\n</UpdateList>\n";
+}
+
+// The kept list after an update from a list of `entries` files to the next release, a
+// tenth of whose files failed.
+int measureKeeping(int entries)
+{
+    std::string local = listXml("http://127.0.0.1/update/", entries, "1");
+    std::string server = listXml("http://127.0.0.1/update/", entries, "2");
+    std::vector<std::string> failed;
+    for (int i = 0; i < entries; i += 10)
+        failed.push_back("d" + std::to_string(i % 100) + "\\f" + std::to_string(i) + ".dat");
+    const std::size_t bytes = server.size();
+    const long startKb = statusKb("VmRSS");
+    const auto start = Clock::now();
+    const list_adoption::Adoption kept = list_adoption::adoptedList(std::move(server), std::move(local), failed);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("%.3f %zu %ld %ld %s\n", seconds, bytes / 1024, startKb, statusKb("VmHWM"),
+        kept.problem.empty() ? "kept" : "refused");
+    return 0;
 }
 
 // One measurement in this process: the window's load and the list timer's tick.
@@ -103,7 +134,7 @@ void fillSite(const TempFolder& site, int entries, const std::string& base)
 void run(const std::string& self, const std::string& what, int entries, const std::string& host, int maxSeconds)
 {
     const std::string command = self + " --run " + what + " --entries " + std::to_string(entries) + " --host " + host
-        + " --max-seconds " + std::to_string(maxSeconds);
+        + " --max-seconds " + std::to_string(maxSeconds) + (withDigests ? " --digests 1" : "");
     double seconds = 0;
     int rows = 0;
     long startKb = 0;
@@ -115,8 +146,13 @@ void run(const std::string& self, const std::string& what, int entries, const st
         std::exit(1);
     }
     ::pclose(pipe);
-    std::printf("%s of %d entries: %.2f s, %d rows listed, memory %ld KB before, peak %ld KB; status %s\n",
-        what.c_str(), entries, seconds, rows, startKb, peakKb, status);
+    if (what == "keep")
+        std::printf("keep of %d entries (a list of %d KB): %.2f s, memory %ld KB before, peak %ld KB (+%.1f times the "
+                    "list); %s\n",
+            entries, rows, seconds, startKb, peakKb, double(peakKb - startKb) / rows, status);
+    else
+        std::printf("%s of %d entries: %.2f s, %d rows listed, memory %ld KB before, peak %ld KB; status %s\n",
+            what.c_str(), entries, seconds, rows, startKb, peakKb, status);
 }
 
 } // namespace
@@ -142,7 +178,11 @@ int main(int argc, char** argv)
             single = value;
         else if (arg == "--host")
             host = value;
+        else if (arg == "--digests")
+            withDigests = value == "1";
     }
+    if (single == "keep")
+        return measureKeeping(entries);
     if (!single.empty()) {
         QApplication app(argc, argv);
         message_box::setHandler(
@@ -154,7 +194,7 @@ int main(int argc, char** argv)
     PortalSimProcess server({"--root", site.str()});
     fillSite(site, entries, server.url("/update/"));
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    for (const char* what : {"compare", "list"})
+    for (const char* what : {"compare", "list", "keep"})
         if (only.empty() || only == what)
             run(self, what, entries, server.host(), maxSeconds);
     return 0;

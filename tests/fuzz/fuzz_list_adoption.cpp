@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             names = end == std::string_view::npos ? std::string_view() : names.substr(end + 1);
         }
     }
-    const auto adoption = list_adoption::adoptedList(server, local, failed);
+    const auto adoption = list_adoption::adoptedList(std::string(server), std::string(local), failed);
     if (!adoption.problem.empty())
         return 0;
     const std::string* adopted = &adoption.list;
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!changed && failed.empty() && *adopted != server)
         std::abort();
     // Kept again, the kept list stays what it is.
-    const auto again = list_adoption::adoptedList(*adopted, local, failed);
+    const auto again = list_adoption::adoptedList(*adopted, std::string(local), failed);
     if (!again.problem.empty() || entriesOf(again.list, readable) != keptEntries)
         std::abort();
     return 0;

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -27,6 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto checked = entries;
     name_rules::checkEntries(checked, entries, list.encoding);
     update_list::entriesToUpdate(entries, checked);
+    // Each name finds the Ver of its first entry.
+    const update_list::LocalVersions versions(list.document);
+    std::unordered_map<std::string, std::string> first;
+    for (const auto& entry : entries)
+        first.emplace(entry.name, entry.ver);
+    for (const auto& [name, ver] : first)
+        if (versions.ver(name) != std::string_view(ver))
+            std::abort();
     if (!list.parsed())
         return 0;
 

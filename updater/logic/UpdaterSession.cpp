@@ -49,7 +49,11 @@ void UpdaterSession::removeLeftoverTemporaries()
     // An update that was interrupted left the temporary files of the lists it worked from.
     // A file either list names is installed, whatever its name: it is never a leftover.
     const platform::ContainedFolder& folder = m_engine.folder();
-    std::vector<update_list::FileEntry> entries;
+    // Only names, held once: the lists may be long.
+    std::vector<std::string> names;
+    // The folded names the lists give that end as a temporary name does: only such a file
+    // can be taken for a leftover.
+    std::unordered_set<std::string> installed;
     // A part of a file with a digest may be continued: those the record names, and those of
     // a server list whose update was cut short (by a crash or a kill).
     std::unordered_map<std::string, update_list::FileEntry> continuable;
@@ -58,39 +62,46 @@ void UpdaterSession::removeLeftoverTemporaries()
         modXml::XmlDocument document;
         if (!modXml::LoadXml(folderPath(list), document) || !document.parsed())
             continue;
+        const bool serverList = list == m_members.strServerListFile;
+        std::vector<std::string> listNames;
+        std::unordered_set<std::string> listInstalled;
+        std::unordered_map<std::string, update_list::FileEntry> listContinuable;
         try {
-            auto read = update_list::readFiles(document.document);
-            document.release();
-            if (list == m_members.strServerListFile)
-                for (const update_list::FileEntry& entry : read)
-                    if (entry.sha256)
-                        continuable.emplace(entry.name, entry);
-            entries.insert(entries.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
+            update_list::FileReader reader(document.document);
+            for (update_list::FileEntry entry; reader.next(entry);) {
+                if (std::string folded = name_rules::foldedName(entry.name);
+                    folded.ends_with(name_rules::temporaryName("")))
+                    listInstalled.insert(std::move(folded));
+                if (serverList && entry.sha256)
+                    listContinuable.emplace(entry.name, entry);
+                listNames.push_back(std::move(entry.name));
+            }
         } catch (const update_list::ListError&) {
-            // a list without usable entries names no temporary files
+            continue; // a list without usable entries names no temporary files
         }
+        document.release();
+        installed.merge(listInstalled);
+        continuable.merge(listContinuable);
+        names.insert(names.end(), std::make_move_iterator(listNames.begin()), std::make_move_iterator(listNames.end()));
     }
-    std::unordered_set<std::string> installed;
-    for (const update_list::FileEntry& entry : entries)
-        installed.insert(name_rules::foldedName(entry.name));
     folder.removeFile(std::string(texts::partialListFile) + ".writing");
     for (update_list::FileEntry& partial : partial_downloads::read(folder)) {
-        continuable.insert_or_assign(partial.name, partial);
-        entries.push_back(std::move(partial));
+        names.push_back(partial.name);
+        continuable.insert_or_assign(partial.name, std::move(partial));
     }
     m_partials.clear();
     std::unordered_set<std::string> kept;
-    for (const update_list::FileEntry& entry : entries) {
-        const std::string temporary = name_rules::temporaryName(entry.name);
-        if (!path_safety::isSafeRelativeName(entry.name) || installed.contains(name_rules::foldedName(temporary))
-            || kept.contains(entry.name))
+    for (const std::string& name : names) {
+        const std::string temporary = name_rules::temporaryName(name);
+        if (!path_safety::isSafeRelativeName(name) || installed.contains(name_rules::foldedName(temporary))
+            || kept.contains(name))
             continue;
-        const auto part = continuable.find(entry.name);
+        const auto part = continuable.find(name);
         if (part != continuable.end() && folder.fileSize(temporary).value_or(0) > 0) {
             m_partials.push_back(part->second);
-            kept.insert(entry.name);
+            kept.insert(name);
         } else {
-            m_engine.discardLeftovers(entry.name,
+            m_engine.discardLeftovers(name,
                 [&](const std::string& temporary) { return installed.contains(name_rules::foldedName(temporary)); });
         }
     }

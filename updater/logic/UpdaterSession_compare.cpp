@@ -32,7 +32,7 @@ void UpdaterSession::CompareUpdateLists()
         return;
     }
     try {
-        std::vector<update_list::FileEntry> localFiles = update_list::readFiles(local.document);
+        const update_list::LocalVersions localFiles(local.document);
         local.release();
         modXml::XmlDocument server;
         modXml::LoadXml(folderPath(m_members.strServerListFile), server);
@@ -52,7 +52,6 @@ void UpdaterSession::CompareUpdateLists()
             return;
         }
         update_list::keepEntriesToUpdate(localFiles, serverFiles);
-        std::vector<update_list::FileEntry>().swap(localFiles);
         const std::vector<update_list::FileEntry> toUpdate = std::move(serverFiles);
         keepPartialsFor(toUpdate);
         m_view.clearRows();

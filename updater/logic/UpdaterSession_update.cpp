@@ -163,7 +163,8 @@ std::string UpdaterSession::writeLocalList(const std::vector<std::string>& faile
     if (const int error = folder.readFile(m_members.strLocalListFile, folder.defaultMaxBytes, localBytes);
         error && !failed.empty())
         return file_errors::readError(m_members.strLocalListFile, error);
-    const list_adoption::Adoption adoption = list_adoption::adoptedList(serverBytes, localBytes, failed);
+    const list_adoption::Adoption adoption
+        = list_adoption::adoptedList(std::move(serverBytes), std::move(localBytes), failed);
     if (!adoption.problem.empty())
         return adoption.problem;
     if (const int error = folder.writeReplacing(m_members.strLocalListFile, adoption.list))

@@ -21,6 +21,8 @@ struct Adoption
     std::string problem;
 };
 
-Adoption adoptedList(std::string_view serverList, std::string_view localList, const std::vector<std::string>& failed);
+// Both lists are taken by value: a caller done with its bytes moves them in, and a long list
+// is then not held twice.
+Adoption adoptedList(std::string serverList, std::string localList, const std::vector<std::string>& failed);
 
 } // namespace list_adoption

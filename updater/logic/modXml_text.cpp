@@ -4,7 +4,6 @@
 #include "platform/text_encodings.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace modXml {
 namespace {
@@ -217,10 +216,27 @@ std::string SaveXml(XmlDocument& document)
         if ((encoding || written != TextEncoding::Utf8) && encodingNamed(encoding.value()) != written)
             setEncodingAttribute(declaration, name);
     };
+    // Measured first, then written into one string of that length: a long list is not
+    // held again in a growing stream and its copy.
     const auto render = [&](pugi::xml_encoding encoding, unsigned flags) {
-        std::ostringstream out;
-        document.document.save(out, "\t", pugi::format_default | flags, encoding);
-        return out.str();
+        struct Writer : pugi::xml_writer
+        {
+            std::string* bytes = nullptr;
+            std::size_t length = 0;
+            void write(const void* data, std::size_t size) override
+            {
+                if (bytes)
+                    bytes->append(static_cast<const char*>(data), size);
+                else
+                    length += size;
+            }
+        } writer;
+        document.document.save(writer, "\t", pugi::format_default | flags, encoding);
+        std::string bytes;
+        bytes.reserve(writer.length);
+        writer.bytes = &bytes;
+        document.document.save(writer, "\t", pugi::format_default | flags, encoding);
+        return bytes;
     };
     if (document.encoding == TextEncoding::Utf16) {
         declare(TextEncoding::Utf16, "utf-16");

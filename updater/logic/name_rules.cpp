@@ -3,6 +3,8 @@
 #include "platform/codepage.h"
 #include "updater/logic/path_safety.h"
 
+#include <deque>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -113,14 +115,30 @@ Verdict checkEntries(std::vector<update_list::FileEntry>& server,
     const std::vector<update_list::FileEntry>& local,
     modXml::TextEncoding listEncoding)
 {
-    // In place, so that a long list is never held twice.
-    std::unordered_map<std::string, std::size_t> first; // folded name -> index of its first entry
+    return checkEntries(server, update_list::LocalVersions(local), listEncoding);
+}
+
+Verdict checkEntries(std::vector<update_list::FileEntry>& server,
+    const update_list::LocalVersions& local,
+    modXml::TextEncoding listEncoding)
+{
+    // In place, so that a long list is never held twice. A folded name is held apart only
+    // where it differs from the name itself.
+    std::deque<std::string> foldedNames;
+    const auto foldedOf = [&](const std::string& name) -> std::string_view {
+        std::string folded = foldedName(name);
+        if (folded == name)
+            return name;
+        return foldedNames.emplace_back(std::move(folded));
+    };
+    std::unordered_map<std::string_view, std::size_t> first; // folded name -> index of its first entry
+    first.reserve(server.size());
     std::vector<bool> repeated(server.size());
     std::unordered_set<std::string> folders;
     for (std::size_t i = 0; i < server.size(); ++i) {
         const update_list::FileEntry& entry = server[i];
-        std::string folded = foldedName(entry.name);
-        if (!isInstallableName(entry.name, listEncoding) || isReserved(folded))
+        const std::string_view folded = foldedOf(entry.name);
+        if (!isInstallableName(entry.name, listEncoding) || isReserved(std::string(folded)))
             return {Fault::Unsafe, entry.name};
         if (const auto found = first.find(folded); found != first.end()) {
             const update_list::FileEntry& before = server[found->second];
@@ -130,12 +148,14 @@ Verdict checkEntries(std::vector<update_list::FileEntry>& server,
             continue;
         }
         for (std::size_t at = folded.find('\\'); at != std::string::npos; at = folded.find('\\', at + 1))
-            folders.insert(folded.substr(0, at));
-        first.emplace(std::move(folded), i);
+            folders.emplace(folded.substr(0, at));
+        first.emplace(folded, i);
     }
+    // Only a local name that ends as a temporary name can be one.
     std::unordered_set<std::string> claimed;
-    for (const update_list::FileEntry& entry : local)
-        claimed.insert(foldedName(entry.name));
+    for (std::size_t i = 0; i < local.size(); ++i)
+        if (std::string folded = foldedName(local.name(i)); folded.ends_with(temporaryName("")))
+            claimed.insert(std::move(folded));
     for (std::size_t i = 0; i < server.size(); ++i) {
         if (repeated[i])
             continue;

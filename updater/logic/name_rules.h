@@ -41,6 +41,10 @@ struct Verdict
 // installable; one of the list files or the updater's own temporary names; entries for one
 // file with different versions, sizes or digests; a file where another entry needs a folder.
 Verdict checkEntries(std::vector<update_list::FileEntry>& server,
+    const update_list::LocalVersions& local,
+    modXml::TextEncoding listEncoding);
+// The same with the local entries themselves.
+Verdict checkEntries(std::vector<update_list::FileEntry>& server,
     const std::vector<update_list::FileEntry>& local,
     modXml::TextEncoding listEncoding);
 

@@ -3,6 +3,7 @@
 #include "updater/logic/updater_texts.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <unordered_map>
 #include <unordered_set>
@@ -34,33 +35,65 @@ std::optional<std::uint64_t> decimal(std::string_view text)
 
 } // namespace
 
+FileReader::FileReader(const pugi::xml_document& document)
+    : m_child(filesElement(document).first_child())
+{ }
+
+bool FileReader::next(FileEntry& entry)
+{
+    if (!m_child)
+        return false;
+    const pugi::xml_node child = m_child;
+    m_child = m_child.next_sibling();
+    if (child.type() != pugi::node_element)
+        throw ListError(updater_texts::errorFilesChild);
+    const pugi::xml_attribute name = child.attribute("Name");
+    const pugi::xml_attribute ver = child.attribute("Ver");
+    if (!name || !ver)
+        throw ListError(updater_texts::errorNoAttribute);
+    entry.name = name.value();
+    entry.ver = ver.value();
+    entry.size.reset();
+    entry.sha256.reset();
+    if (const pugi::xml_attribute size = child.attribute("Size")) {
+        const auto bytes = decimal(size.value());
+        if (!bytes)
+            throw ListError(updater_texts::errorBadDigest + entry.name);
+        entry.size = static_cast<std::int64_t>(*bytes);
+    }
+    if (const pugi::xml_attribute sha256 = child.attribute("Sha256")) {
+        entry.sha256 = file_digest::parseHex(sha256.value());
+        if (!entry.sha256)
+            throw ListError(updater_texts::errorBadDigest + entry.name);
+    }
+    return true;
+}
+
 std::vector<FileEntry> readFiles(const pugi::xml_document& document)
 {
     const pugi::xml_node files = filesElement(document);
     std::vector<FileEntry> entries;
     entries.reserve(static_cast<std::size_t>(std::distance(files.begin(), files.end())));
-    for (const pugi::xml_node child : files.children()) {
-        if (child.type() != pugi::node_element)
-            throw ListError(updater_texts::errorFilesChild);
-        const pugi::xml_attribute name = child.attribute("Name");
-        const pugi::xml_attribute ver = child.attribute("Ver");
-        if (!name || !ver)
-            throw ListError(updater_texts::errorNoAttribute);
-        FileEntry entry {name.value(), ver.value()};
-        if (const pugi::xml_attribute size = child.attribute("Size")) {
-            const auto bytes = decimal(size.value());
-            if (!bytes)
-                throw ListError(updater_texts::errorBadDigest + entry.name);
-            entry.size = static_cast<std::int64_t>(*bytes);
-        }
-        if (const pugi::xml_attribute sha256 = child.attribute("Sha256")) {
-            entry.sha256 = file_digest::parseHex(sha256.value());
-            if (!entry.sha256)
-                throw ListError(updater_texts::errorBadDigest + entry.name);
-        }
-        entries.push_back(std::move(entry));
-    }
+    FileReader reader(document);
+    for (FileEntry entry; reader.next(entry);)
+        entries.push_back(entry);
     return entries;
+}
+
+bool sameFiles(const pugi::xml_document& a, const pugi::xml_document& b)
+{
+    FileReader readerA(a);
+    FileReader readerB(b);
+    FileEntry entryA;
+    FileEntry entryB;
+    bool same = true;
+    for (;;) {
+        const bool moreA = readerA.next(entryA);
+        const bool moreB = readerB.next(entryB);
+        if (!moreA && !moreB)
+            return same;
+        same = same && moreA == moreB && entryA == entryB;
+    }
 }
 
 bool readSerial(const pugi::xml_document& document, std::uint64_t& serial)
@@ -97,85 +130,196 @@ int matchEntry(const std::vector<FileEntry>& local, const FileEntry& server)
     return first->ver == server.ver ? 2 : 1;
 }
 
-std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, const std::vector<FileEntry>& server)
+LocalVersions::LocalVersions(const pugi::xml_document& document)
 {
-    std::vector<FileEntry> changed = server;
-    keepEntriesToUpdate(local, changed);
-    return changed;
+    // Measured first: a table grown by doubling would for a while take twice its size.
+    std::size_t length = 0;
+    std::size_t count = 0;
+    for (const pugi::xml_node child : filesElement(document).children()) {
+        ++count;
+        length += std::strlen(child.attribute("Name").value()) + std::strlen(child.attribute("Ver").value()) + 2;
+    }
+    m_text.reserve(length);
+    m_entries.reserve(count);
+    FileReader reader(document);
+    for (FileEntry entry; reader.next(entry);)
+        add(entry.name, entry.ver);
+    sort();
 }
 
-void keepEntriesToUpdate(const std::vector<FileEntry>& local, std::vector<FileEntry>& server)
+LocalVersions::LocalVersions(const std::vector<FileEntry>& entries)
 {
-    // The first local entry of each name decides, as in a walk of the local list.
-    std::unordered_map<std::string_view, std::string_view> localVer;
-    localVer.reserve(local.size());
-    for (const FileEntry& entry : local)
-        localVer.emplace(entry.name, entry.ver);
-    std::erase_if(server, [&](const FileEntry& entry) {
-        const auto found = localVer.find(entry.name);
-        return found != localVer.end() && found->second == entry.ver;
+    for (const FileEntry& entry : entries)
+        add(entry.name, entry.ver);
+    sort();
+}
+
+void LocalVersions::add(std::string_view name, std::string_view ver)
+{
+    // A name or Ver with a NUL in it would end early here: it cannot come from a list,
+    // whose attribute values end at the first NUL.
+    m_entries.push_back(static_cast<std::uint32_t>(m_text.size()));
+    m_text.append(name).append(1, '\0').append(ver).append(1, '\0');
+}
+
+void LocalVersions::sort()
+{
+    // Stable, so that of equal names the first entry comes first.
+    std::stable_sort(m_entries.begin(), m_entries.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return std::string_view(m_text.data() + a) < std::string_view(m_text.data() + b);
     });
 }
 
+std::optional<std::string_view> LocalVersions::ver(std::string_view name) const
+{
+    const auto found = std::lower_bound(m_entries.begin(), m_entries.end(), name,
+        [&](std::uint32_t at, std::string_view wanted) { return std::string_view(m_text.data() + at) < wanted; });
+    if (found == m_entries.end())
+        return std::nullopt;
+    const std::string_view candidate(m_text.data() + *found);
+    if (candidate != name)
+        return std::nullopt;
+    return std::string_view(candidate.data() + candidate.size() + 1);
+}
+
+std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, const std::vector<FileEntry>& server)
+{
+    std::vector<FileEntry> changed = server;
+    keepEntriesToUpdate(LocalVersions(local), changed);
+    return changed;
+}
+
+void keepEntriesToUpdate(const LocalVersions& local, std::vector<FileEntry>& server)
+{
+    // The first local entry of each name decides, as in a walk of the local list.
+    std::erase_if(server, [&](const FileEntry& entry) {
+        const std::optional<std::string_view> ver = local.ver(entry.name);
+        return ver && *ver == entry.ver;
+    });
+}
+
+namespace {
+
+constexpr char hasSize = 0x01;
+constexpr char hasSha256 = 0x02;
+constexpr char entryMark = 0x40; // so that the byte is never a NUL
+
+std::string_view nameAt(const std::string& text, std::uint32_t at)
+{
+    return text.data() + at + 1;
+}
+
+} // namespace
+
+LocalEntries::LocalEntries(const pugi::xml_document& localList, const std::vector<std::string>& failed)
+{
+    const pugi::xml_node files = localList.select_node("//Files").node();
+    const std::unordered_set<std::string_view> failedNames(failed.begin(), failed.end());
+    // Measured first: a table grown by doubling would for a while take twice its size.
+    std::size_t length = 0;
+    std::size_t count = 0;
+    for (const pugi::xml_node child : files.children())
+        if (child.type() == pugi::node_element) {
+            ++count;
+            length += 5;
+            for (const char* figure : {"Name", "Ver", "Size", "Sha256"})
+                length += std::strlen(child.attribute(figure).value());
+        }
+    m_text.reserve(length);
+    m_entries.reserve(count);
+    for (const pugi::xml_node child : files.children()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const std::string_view name = child.attribute("Name").value();
+        if (failedNames.contains(name) && !m_failedEntries.contains(std::string(name)))
+            m_failedEntries.emplace(name, m_failed.append_copy(child));
+        const pugi::xml_attribute size = child.attribute("Size");
+        const pugi::xml_attribute sha256 = child.attribute("Sha256");
+        m_entries.push_back(static_cast<std::uint32_t>(m_text.size()));
+        m_text.append(1, static_cast<char>(entryMark | (size ? hasSize : 0) | (sha256 ? hasSha256 : 0)));
+        for (const char* text :
+            {child.attribute("Name").value(), child.attribute("Ver").value(), size.value(), sha256.value()})
+            m_text.append(text).append(1, '\0');
+    }
+    // Stable, so that of equal names the first entry comes first.
+    std::stable_sort(m_entries.begin(), m_entries.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return nameAt(m_text, a) < nameAt(m_text, b); });
+}
+
+std::optional<LocalEntries::Figures> LocalEntries::first(std::string_view name) const
+{
+    const auto found = std::lower_bound(m_entries.begin(), m_entries.end(), name,
+        [&](std::uint32_t at, std::string_view wanted) { return nameAt(m_text, at) < wanted; });
+    if (found == m_entries.end() || nameAt(m_text, *found) != name)
+        return std::nullopt;
+    const char flags = m_text[*found];
+    const std::string_view ver = nameAt(m_text, *found).data() + name.size() + 1;
+    const std::string_view size = ver.data() + ver.size() + 1;
+    const std::string_view sha256 = size.data() + size.size() + 1;
+    Figures figures {ver, std::nullopt, std::nullopt};
+    if (flags & hasSize)
+        figures.size = size;
+    if (flags & hasSha256)
+        figures.sha256 = sha256;
+    return figures;
+}
+
+pugi::xml_node LocalEntries::failedEntry(const std::string& name) const
+{
+    const auto found = m_failedEntries.find(name);
+    return found == m_failedEntries.end() ? pugi::xml_node() : found->second;
+}
+
 void keepOldEntriesFor(
-    modXml::XmlDocument& serverList, const pugi::xml_document& localList, const std::vector<std::string>& failed)
+    modXml::XmlDocument& serverList, const LocalEntries& local, const std::vector<std::string>& failed)
 {
     pugi::xml_node serverFiles = filesElement(serverList.document);
-    const pugi::xml_node localFiles = localList.select_node("//Files").node();
     const std::unordered_set<std::string> failedNames(failed.begin(), failed.end());
-    std::unordered_map<std::string, pugi::xml_node> oldEntries; // the first local entry of each failed name
-    if (localFiles)
-        for (pugi::xml_node child : localFiles.children())
-            if (child.type() == pugi::node_element && failedNames.contains(child.attribute("Name").value()))
-                oldEntries.emplace(child.attribute("Name").value(), child);
     // Every server entry of a failed name goes: a duplicate must not claim the file either.
     std::unordered_set<std::string> restored;
     for (pugi::xml_node child = serverFiles.first_child(); child;) {
         const pugi::xml_node next = child.next_sibling();
         const std::string name = child.attribute("Name").value();
         if (child.type() == pugi::node_element && failedNames.contains(name)) {
-            if (const auto old = oldEntries.find(name); old != oldEntries.end() && restored.insert(name).second)
-                serverFiles.insert_copy_before(old->second, child);
+            if (const pugi::xml_node old = local.failedEntry(name); old && restored.insert(name).second)
+                serverFiles.insert_copy_before(old, child);
             serverFiles.remove_child(child);
         }
         child = next;
     }
 }
 
-bool keepInstalledFigures(modXml::XmlDocument& serverList, const pugi::xml_document& localList)
+void keepOldEntriesFor(
+    modXml::XmlDocument& serverList, const pugi::xml_document& localList, const std::vector<std::string>& failed)
 {
-    const pugi::xml_node localFiles = localList.select_node("//Files").node();
-    if (!localFiles)
-        return false;
-    std::unordered_map<std::string_view, pugi::xml_node> firstLocal;
-    for (const pugi::xml_node child : localFiles.children())
-        if (child.type() == pugi::node_element)
-            firstLocal.emplace(child.attribute("Name").value(), child);
+    keepOldEntriesFor(serverList, LocalEntries(localList, failed), failed);
+}
+
+bool keepInstalledFigures(modXml::XmlDocument& serverList, const LocalEntries& local)
+{
     bool changed = false;
     for (pugi::xml_node child : filesElement(serverList.document).children()) {
         if (child.type() != pugi::node_element)
             continue;
-        const auto found = firstLocal.find(child.attribute("Name").value());
-        if (found == firstLocal.end()
-            || std::string_view(found->second.attribute("Ver").value()) != child.attribute("Ver").value())
+        const std::optional<LocalEntries::Figures> found = local.first(child.attribute("Name").value());
+        if (!found || found->ver != child.attribute("Ver").value())
             continue;
-        for (const char* figure : {"Size", "Sha256"}) {
-            const pugi::xml_attribute installed = found->second.attribute(figure);
+        for (const auto& [figure, installed] : {std::pair {"Size", found->size}, std::pair {"Sha256", found->sha256}}) {
             pugi::xml_attribute offered = child.attribute(figure);
             if (!installed && !offered)
                 continue;
             // The same figure however written ("007", upper-case digits) needs no change.
             if (installed && offered
                 && (figure == std::string_view("Size")
-                        ? decimal(installed.value()) == decimal(offered.value())
-                        : file_digest::parseHex(installed.value()) == file_digest::parseHex(offered.value())))
+                        ? decimal(*installed) == decimal(offered.value())
+                        : file_digest::parseHex(*installed) == file_digest::parseHex(offered.value())))
                 continue;
             changed = true;
             // Every copy goes: a second attribute of the name would be read next.
             while (const pugi::xml_attribute copy = child.attribute(figure))
                 child.remove_attribute(copy);
             if (installed)
-                child.append_attribute(figure).set_value(installed.value());
+                child.append_attribute(figure).set_value(std::string(*installed).c_str());
         }
     }
     return changed;
@@ -193,7 +337,8 @@ std::optional<std::string> serverListProblem(const modXml::XmlDocument& list)
     if (!modXml::selectText(list.document, "//Url", url) || url.empty())
         return std::string(updater_texts::errorNoUrl);
     try {
-        readFiles(list.document);
+        FileReader reader(list.document);
+        for (FileEntry entry; reader.next(entry);) { }
         readRunApp(list.document);
     } catch (const ListError& error) {
         return std::string(error.what());
@@ -204,7 +349,8 @@ std::optional<std::string> serverListProblem(const modXml::XmlDocument& list)
 std::optional<std::string> signedListProblem(const modXml::XmlDocument& list)
 {
     try {
-        for (const FileEntry& entry : readFiles(list.document)) {
+        FileReader reader(list.document);
+        for (FileEntry entry; reader.next(entry);) {
             if (!entry.sha256)
                 return updater_texts::errorNoSha256 + entry.name;
             if (!entry.size)
