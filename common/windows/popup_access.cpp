@@ -11,6 +11,7 @@
 #include <QWebEngineView>
 
 #include <mutex>
+#include <set>
 
 namespace {
 
@@ -31,12 +32,20 @@ public:
     }
 };
 
+// The pop-ups made accessible, read out as alerts, not as plain windows. Known by address:
+// the factory is handed every object, the browser engine's own among them, which are built
+// without type information and must not be called into here.
+std::set<const QObject*>& alerts()
+{
+    static std::set<const QObject*> popups;
+    return popups;
+}
+
 QAccessibleInterface* popupFactory(const QString& className, QObject* object)
 {
     if (className == QLatin1String("AdCloseImage"))
         return new CloseImageAccessible(static_cast<AdCloseImage*>(object));
-    // The pop-ups mark themselves: read out as alerts, not as plain windows.
-    if (object && object->isWidgetType() && object->property("popupAlert").toBool())
+    if (alerts().contains(object))
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
     return nullptr;
 }
@@ -78,7 +87,8 @@ namespace ad_popup {
 void makeAccessible(QWidget& popup, const char* name, AdCloseImage& closeImage, QWidget& page)
 {
     installAccessibleFactory();
-    popup.setProperty("popupAlert", true);
+    if (alerts().insert(&popup).second)
+        QObject::connect(&popup, &QObject::destroyed, [](QObject* gone) { alerts().erase(gone); });
     popup.setAccessibleName(QString::fromUtf8(name));
     if (auto* pane = qobject_cast<BrowserPane*>(&page); pane && pane->view())
         QObject::connect(pane->view(), &QWebEngineView::titleChanged, &popup,
