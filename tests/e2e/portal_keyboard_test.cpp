@@ -1,6 +1,7 @@
 // The portal shell as a blind or keyboard-only user meets it: the real Pallomar under a window
 // manager (openbox), read through the desktop's accessibility bus, and driven by the keyboard
-// alone: switch to the Qvod library, pin the window, maximise it from its caption button.
+// alone: switch to the Qvod library, pin the window, maximise it from its caption button; and,
+// where the window manager leaves alt+space to the window, move it through the frame's menu.
 
 #include "portal/logic/accessible_names.h"
 #include "tests/e2e/atspi_reader.h"
@@ -15,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -34,7 +37,7 @@ protected:
         if (!AtspiReader::available())
             GTEST_SKIP() << "install the packages dbus, at-spi2-core and python3-pyatspi";
         ASSERT_TRUE(display.running()) << "Xvfb did not start";
-        ASSERT_TRUE(display.startWindowManager()) << "openbox did not start";
+        ASSERT_TRUE(display.startWindowManager(windowManagerArguments)) << "openbox did not start";
         bus = std::make_unique<AtspiReader>(display.name());
         ASSERT_TRUE(bus->running()) << "the session bus did not start";
         fs::copy_file(built / "Pallomar", program / "Pallomar");
@@ -43,6 +46,22 @@ protected:
                 fs::copy_file(entry.path(), program / entry.path().filename().string());
         for (const char* data : {"html", "Images"})
             fs::copy(built / data, program / data, fs::copy_options::recursive);
+    }
+
+    // The shell against the local portal server, its window found; the film mirror answers
+    // under another name of the same server, so that its page is told from the HD library's.
+    void startShell()
+    {
+        const std::string host = sim.host();
+        mirror = "localhost" + host.substr(host.find(':'));
+        environment = bus->environment();
+        for (const std::string& e : {"PORTAL_PRIMARY_SERVER=" + host, "PORTAL_BACKUP_SERVER=" + host,
+                 "FILM_MIRROR_SERVER=" + mirror, "FILM_BACKUP_SERVER=" + mirror, "TV_SITE_SERVER=" + host,
+                 "QTWEBENGINE_REMOTE_DEBUGGING=127.0.0.1:" + std::to_string(debugPort)})
+            environment.push_back(e);
+        shell
+            = std::make_unique<ChildProcess>((program / "Pallomar").string(), std::vector<std::string> {}, environment);
+        ASSERT_TRUE(waitFor([&] { return !(window = display.findWindow("Orvel影视盒").value_or("")).empty(); }, 30000));
     }
 
     std::vector<Node> tree() const { return bus->tree(shell->pid()); }
@@ -74,6 +93,11 @@ protected:
     }
 
     std::string m_heard; // the focus after each Tab, for a failure's message
+    std::vector<std::string> windowManagerArguments;
+    std::string mirror;
+    std::vector<std::string> environment;
+    int debugPort = PageProbe::freePort();
+    std::string window;
     XDisplay display;
     std::unique_ptr<AtspiReader> bus;
     PortalSimProcess sim;
@@ -87,19 +111,7 @@ protected:
 
 TEST_F(PortalKeyboard, EveryControlIsReadOutAndTheQvodLibraryIsPinnedFromTheKeyboard)
 {
-    // The film mirror answers under another name of the same server, so that its page is
-    // told from the HD library's.
-    const std::string host = sim.host();
-    const std::string mirror = "localhost" + host.substr(host.find(':'));
-    const int debugPort = PageProbe::freePort();
-    std::vector<std::string> environment = bus->environment();
-    for (const std::string& e : {"PORTAL_PRIMARY_SERVER=" + host, "PORTAL_BACKUP_SERVER=" + host,
-             "FILM_MIRROR_SERVER=" + mirror, "FILM_BACKUP_SERVER=" + mirror, "TV_SITE_SERVER=" + host,
-             "QTWEBENGINE_REMOTE_DEBUGGING=127.0.0.1:" + std::to_string(debugPort)})
-        environment.push_back(e);
-    shell = std::make_unique<ChildProcess>((program / "Pallomar").string(), std::vector<std::string> {}, environment);
-    std::string window;
-    ASSERT_TRUE(waitFor([&] { return !(window = display.findWindow("Orvel影视盒").value_or("")).empty(); }, 30000));
+    ASSERT_NO_FATAL_FAILURE(startShell());
     const unsigned long id = std::stoul(window);
     XWindowProbe probe(display.name());
     ASSERT_TRUE(probe.connected());
@@ -162,4 +174,55 @@ TEST_F(PortalKeyboard, EveryControlIsReadOutAndTheQvodLibraryIsPinnedFromTheKeyb
         },
         5000))
         << "alt+Tab moved the focus to the other window";
+}
+
+// Openbox as a user may set it up, with alt+space left to the window.
+class PortalKeyboardAltSpace : public PortalKeyboard
+{
+protected:
+    void SetUp() override
+    {
+        std::ifstream in("/etc/xdg/openbox/rc.xml");
+        std::string rc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t at = rc.find("<keybind key=\"A-space\">");
+        if (at == std::string::npos)
+            GTEST_SKIP() << "openbox's own configuration is not there";
+        rc.erase(at, rc.find("</keybind>", at) + std::string("</keybind>").size() - at);
+        rcFile.write("rc.xml", rc);
+        windowManagerArguments = {"--config-file", (rcFile / "rc.xml").string()};
+        PortalKeyboard::SetUp();
+    }
+
+    TempFolder rcFile;
+};
+
+TEST_F(PortalKeyboardAltSpace, TheFramesMenuOpensWithAltSpaceAndMovesTheWindowWithTheArrowKeys)
+{
+    ASSERT_NO_FATAL_FAILURE(startShell());
+    const unsigned long id = std::stoul(window);
+    XWindowProbe probe(display.name());
+    ASSERT_TRUE(probe.connected());
+    waitForNode("push button", portal_accessible::captionNames.close);
+    ASSERT_TRUE(display.input({"windowactivate", "--sync", window}));
+    const auto before = probe.geometry(id);
+    ASSERT_TRUE(before);
+
+    ASSERT_TRUE(display.keys({"alt+space"}));
+    ASSERT_TRUE(waitFor([&] { return probe.viewableWindows("Pallomar") == 2; }, 5000)) << "the frame's menu shows";
+    // Its Move item by its access key, then three steps right, two down, and Enter.
+    ASSERT_TRUE(display.keys({"m"}));
+    ASSERT_TRUE(waitFor([&] { return probe.viewableWindows("Pallomar") == 1; }, 5000)) << "the menu closes";
+    ASSERT_TRUE(display.keys({"Right", "Right", "Right", "Down", "Down", "Return"}));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const auto now = probe.geometry(id);
+            return now && now->x == before->x + 24 && now->y == before->y + 16 && now->width == before->width
+                && now->height == before->height;
+        },
+        5000))
+        << "the window moved by the arrow keys' steps";
+    // Enter ended the move: a further arrow key is the page's again.
+    const auto moved = probe.geometry(id);
+    ASSERT_TRUE(display.keys({"Left"}));
+    EXPECT_FALSE(waitFor([&] { return probe.geometry(id) != moved; }, 1000)) << "the move ended with Enter";
 }

@@ -114,13 +114,14 @@ bool XDisplay::keys(const std::vector<std::string>& names) const
     return xdotool(args).has_value();
 }
 
-bool XDisplay::startWindowManager()
+bool XDisplay::startWindowManager(const std::vector<std::string>& arguments)
 {
     const std::string openbox = findInPath("openbox");
     if (!running() || openbox.empty())
         return false;
-    m_windowManager
-        = std::make_unique<ChildProcess>("/usr/bin/env", std::vector<std::string> {"DISPLAY=" + m_name, openbox});
+    std::vector<std::string> command {"DISPLAY=" + m_name, openbox};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    m_windowManager = std::make_unique<ChildProcess>("/usr/bin/env", command);
     // A window manager announces itself with a check window on the root window.
     for (int attempt = 0; attempt < 100; ++attempt) {
         ChildProcess xprop("/usr/bin/env", {"DISPLAY=" + m_name, "xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});

@@ -44,7 +44,7 @@ public:
 
     // Starts a window manager (openbox) on the display and waits until it manages windows;
     // it ends with the display. False when openbox is not installed or did not come up.
-    bool startWindowManager();
+    bool startWindowManager(const std::vector<std::string>& arguments = {});
 
     // Runs an X client program (found in $PATH) on this display; its output lines, or
     // nothing when it failed.
