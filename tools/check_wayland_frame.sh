@@ -55,8 +55,8 @@ xwayland=$(cat "$work/xwayland" 2>/dev/null)
 session() {
     exec env -i HOME="$work/home" PATH=/usr/bin:/bin LANG=C.UTF-8 XDG_RUNTIME_DIR="$work/run" \
         XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-frame \
-        PORTAL_PRIMARY_SERVER=$host FILM_MIRROR_SERVER=$host PORTAL_BACKUP_SERVER=$host \
-        FILM_BACKUP_SERVER=$host TV_SITE_SERVER=$host QTWEBENGINE_DISABLE_SANDBOX=1 \
+        PORTAL_PRIMARY_SERVER="$host" FILM_MIRROR_SERVER="$host" PORTAL_BACKUP_SERVER="$host" \
+        FILM_BACKUP_SERVER="$host" TV_SITE_SERVER="$host" QTWEBENGINE_DISABLE_SANDBOX=1 \
         QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu "$@"
 }
 x() { DISPLAY=$xwayland "$@"; }
