@@ -3,12 +3,15 @@
 # programs started from a copy of the program folder with no platform chosen, as a desktop
 # starts them. With XWayland they run through it: their windows are X windows whose class is
 # the desktop entry's name. Without an X server beside the compositor they run on Wayland
-# itself and still start (each saves its screenshot). No input is sent: the headless
-# compositor has no seat, and XWayland 22 ends on a synthetic click there.
+# itself, name the entry as their app id and still start (each saves its screenshot). No input
+# is sent to weston: the headless compositor has no seat, and XWayland 22 ends on a synthetic
+# click there. The drawn frame under pointer input is check_wayland_frame.sh's, under KWin.
 set -uo pipefail
 build=$(realpath "${1:?usage: check_wayland.sh BUILD_DIR [SCREENSHOT_DIR]}")
 shots=$(realpath -m "${2:-$build/wayland}")
-command -v weston >/dev/null && command -v Xwayland >/dev/null || { echo "FAIL: weston or Xwayland missing"; exit 1; }
+for tool in weston Xwayland xdotool xprop xwd ffmpeg; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool missing; tools/setup.sh installs it"; exit 1; }
+done
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -72,7 +75,8 @@ for program in Pallomar TovanTV; do
     class=$(x xprop -id "$id" WM_CLASS)
     [[ "$class" == *"\"$program\""* ]] || fail "$program's window class is $class, not its desktop entry's name"
     sleep 2 # the first page drawn
-    x import -window "$id" "$shots/xwayland-$program.png" 2>/dev/null
+    x xwd -silent -id "$id" -out "$work/$program.xwd" \
+        && ffmpeg -loglevel error -y -i "$work/$program.xwd" "$shots/xwayland-$program.png"
 done
 for pid in "${shell_pids[@]}"; do kill -KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
 shell_pids=()
@@ -82,7 +86,11 @@ rm -rf "$work/program"
 cp -a "$build/ProgramFolder" "$work/program"
 for program in Pallomar TovanTV; do
     variable=$(echo "${program}_SCREENSHOT" | tr '[:lower:]' '[:upper:]')
-    (session "$variable=$work/$program.png" timeout 120 "$work/program/$program") >"$work/$program-w.log" 2>&1
+    # The protocol's trace keeps only the app id the program tells the compositor.
+    (session WAYLAND_DEBUG=client "$variable=$work/$program.png" timeout 120 "$work/program/$program") 2>&1 \
+        | awk '/set_app_id/ || !/^\[ *[0-9]+\.[0-9]+\] /' >"$work/$program-w.log"
+    grep -q "set_app_id(\"$program\")" "$work/$program-w.log" \
+        || fail "$program's app id on Wayland is not its desktop entry's name: $(grep -a set_app_id "$work/$program-w.log")"
     if grep -q "screenshot saved to" "$work/$program-w.log"; then
         cp "$work/$program.png" "$shots/wayland-$program.png"
     else
@@ -90,6 +98,9 @@ for program in Pallomar TovanTV; do
         fail "$program saved no screenshot on Wayland"
     fi
 done
+
+# The drawn frame moved, sized and pinned through a compositor's seat.
+bash "$(dirname "$0")/check_wayland_frame.sh" "$build" "$shots" || failures=$((failures + 1))
 
 echo "screenshots: $shots"
 [ "$failures" -eq 0 ] && echo "PASS" || exit 1

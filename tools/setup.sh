@@ -14,7 +14,7 @@ packages=(
     curl procps ffmpeg python3
     libsodium-dev libssl-dev minisign
     desktop-file-utils appstream
-    lintian patchelf bubblewrap strace qt6-wayland libqt6svg6 weston xwayland
+    lintian patchelf bubblewrap strace qt6-wayland libqt6svg6 weston xwayland kwin-wayland
     dbus at-spi2-core python3-pyatspi
     clang-14 libclang-rt-14-dev
 )

@@ -215,7 +215,15 @@ void QtWindowSystem::setWindowRegion(Hwnd hwnd, const MDC::Region& region, bool)
     if (shape == last && w->mask() == shape)
         return;
     last = shape;
-    w->setMask(shape);
+    // On Wayland a new shape is committed at once, with the picture the window shows then.
+    // Between the acknowledgement of a compositor's resize and the first picture at the new
+    // size, that commit tells the compositor that the old size answered the resize: KWin then
+    // keeps the left edge of a window sized from its left edge, and the right edge moves. There
+    // the shape follows the next picture (paintWindow).
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        w->update();
+    else
+        w->setMask(shape);
 }
 
 void QtWindowSystem::copyToWindow(Hwnd hwnd, const MDC::Surface&, std::optional<MDC::Rect> part)
@@ -233,8 +241,19 @@ void QtWindowSystem::paintWindow(Hwnd hwnd, const MDC::Surface& surface)
     QPainter painter(w);
     // Where the window system shows no shape (a picture of the window, a desktop without
     // shaped windows) the cut corners keep the window's background, never the key colour.
-    if (const QRegion shape = w->mask(); !shape.isEmpty())
+    const auto set = m_regions.find(hwnd);
+    const QRegion shape = set != m_regions.end() ? set->second : w->mask();
+    if (!shape.isEmpty())
         painter.setClipRegion(shape, Qt::IntersectClip);
+    // A shape kept back for this picture goes to the window system once the picture is there.
+    if (shape != w->mask())
+        QMetaObject::invokeMethod(
+            w,
+            [w, shape] {
+                if (w->mask() != shape)
+                    w->setMask(shape);
+            },
+            Qt::QueuedConnection);
     const double ratio = w->devicePixelRatioF();
     const QImage image = imageOf(surface, ratio);
     if (surface.splitRow < 0) {
