@@ -110,7 +110,6 @@ def main():
             env[role] = host
         film = "http://%s/play/tovan/film1.html" % host
         folder = os.path.join(build, "ProgramFolder")
-        runs = [
         film_link = [["/box", "wait", "document.readyState == 'complete'"], ["Playloading", "wait", "true"],
                      ["/box", "click", "film-tovan"]]
         runs = [

@@ -51,16 +51,6 @@ session() {
         QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu "$@"
 }
 x() { DISPLAY=$display "$@"; }
-# The first visible window of a class, waited for.
-window_of() {
-    local id=""
-    for _ in $(seq 600); do
-        id=$(x xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -n1)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    echo "$id"
-}
 
 # Through XWayland.
 for program in Pallomar TovanTV; do

@@ -90,15 +90,6 @@ drag() {
     pointer mousemove "$1" "$2" sleep 0.2 mousedown 1 sleep 0.3 mousemove_relative -- "$3" "$4" sleep 0.7 \
         mousemove_relative -- "$5" "$6" sleep 0.5 mouseup 1
 }
-window_of() {
-    local id=""
-    for _ in $(seq 600); do
-        id=$(x xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -n1)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    echo "$id"
-}
 # "yes" once the frame is attached to window $1: the window cut to the skin's shape, its
 # corner pixel outside.
 framed() {

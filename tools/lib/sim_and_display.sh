@@ -17,3 +17,14 @@ start_sim_and_display() {
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
     display=":$(head -n1 "$work/display")"
 }
+
+# The first visible window of class $1 on the display the caller's x() names, waited for.
+window_of() {
+    local id=""
+    for _ in $(seq 600); do
+        id=$(x xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -n1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
+}
