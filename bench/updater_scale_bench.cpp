@@ -190,10 +190,15 @@ int main(int argc, char** argv)
         return measure(single, entries, host, maxSeconds);
     }
 
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    // Keeping needs neither the server nor its files.
+    if (only == "keep") {
+        run(self, "keep", entries, "-", maxSeconds);
+        return 0;
+    }
     TempFolder site;
     PortalSimProcess server({"--root", site.str()});
     fillSite(site, entries, server.url("/update/"));
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     for (const char* what : {"compare", "list", "keep"})
         if (only.empty() || only == what)
             run(self, what, entries, server.host(), maxSeconds);
