@@ -130,6 +130,36 @@ int matchEntry(const std::vector<FileEntry>& local, const FileEntry& server)
     return first->ver == server.ver ? 2 : 1;
 }
 
+void NameTable::reserve(std::size_t bytes, std::size_t records)
+{
+    m_text.reserve(bytes);
+    m_records.reserve(records);
+}
+
+void NameTable::add(std::string_view mark, std::initializer_list<std::string_view> texts)
+{
+    m_records.push_back(static_cast<std::uint32_t>(m_text.size()));
+    m_text.append(mark.substr(0, m_markBytes));
+    for (const std::string_view text : texts)
+        m_text.append(text).append(1, '\0');
+}
+
+void NameTable::sort()
+{
+    // Stable, so that of equal names the first record comes first.
+    std::stable_sort(
+        m_records.begin(), m_records.end(), [&](std::uint32_t a, std::uint32_t b) { return nameAt(a) < nameAt(b); });
+}
+
+const char* NameTable::find(std::string_view name) const
+{
+    const auto found = std::lower_bound(m_records.begin(), m_records.end(), name,
+        [&](std::uint32_t at, std::string_view wanted) { return nameAt(at) < wanted; });
+    if (found == m_records.end() || nameAt(*found) != name)
+        return nullptr;
+    return m_text.data() + *found;
+}
+
 LocalVersions::LocalVersions(const pugi::xml_document& document)
 {
     // Measured first: a table grown by doubling would for a while take twice its size.
@@ -139,47 +169,26 @@ LocalVersions::LocalVersions(const pugi::xml_document& document)
         ++count;
         length += std::strlen(child.attribute("Name").value()) + std::strlen(child.attribute("Ver").value()) + 2;
     }
-    m_text.reserve(length);
-    m_entries.reserve(count);
+    m_table.reserve(length, count);
     FileReader reader(document);
     for (FileEntry entry; reader.next(entry);)
-        add(entry.name, entry.ver);
-    sort();
+        m_table.add({}, {entry.name, entry.ver});
+    m_table.sort();
 }
 
 LocalVersions::LocalVersions(const std::vector<FileEntry>& entries)
 {
     for (const FileEntry& entry : entries)
-        add(entry.name, entry.ver);
-    sort();
-}
-
-void LocalVersions::add(std::string_view name, std::string_view ver)
-{
-    // A name or Ver with a NUL in it would end early here: it cannot come from a list,
-    // whose attribute values end at the first NUL.
-    m_entries.push_back(static_cast<std::uint32_t>(m_text.size()));
-    m_text.append(name).append(1, '\0').append(ver).append(1, '\0');
-}
-
-void LocalVersions::sort()
-{
-    // Stable, so that of equal names the first entry comes first.
-    std::stable_sort(m_entries.begin(), m_entries.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return std::string_view(m_text.data() + a) < std::string_view(m_text.data() + b);
-    });
+        m_table.add({}, {entry.name, entry.ver});
+    m_table.sort();
 }
 
 std::optional<std::string_view> LocalVersions::ver(std::string_view name) const
 {
-    const auto found = std::lower_bound(m_entries.begin(), m_entries.end(), name,
-        [&](std::uint32_t at, std::string_view wanted) { return std::string_view(m_text.data() + at) < wanted; });
-    if (found == m_entries.end())
+    const char* record = m_table.find(name);
+    if (!record)
         return std::nullopt;
-    const std::string_view candidate(m_text.data() + *found);
-    if (candidate != name)
-        return std::nullopt;
-    return std::string_view(candidate.data() + candidate.size() + 1);
+    return NameTable::next(std::string_view(record));
 }
 
 std::vector<FileEntry> entriesToUpdate(const std::vector<FileEntry>& local, const std::vector<FileEntry>& server)
@@ -202,12 +211,7 @@ namespace {
 
 constexpr char hasSize = 0x01;
 constexpr char hasSha256 = 0x02;
-constexpr char entryMark = 0x40; // so that the byte is never a NUL
-
-std::string_view nameAt(const std::string& text, std::uint32_t at)
-{
-    return text.data() + at + 1;
-}
+constexpr char entryMark = 0x40; // so that the mark is never a NUL
 
 } // namespace
 
@@ -225,8 +229,7 @@ LocalEntries::LocalEntries(const pugi::xml_document& localList, const std::vecto
             for (const char* figure : {"Name", "Ver", "Size", "Sha256"})
                 length += std::strlen(child.attribute(figure).value());
         }
-    m_text.reserve(length);
-    m_entries.reserve(count);
+    m_table.reserve(length, count);
     for (const pugi::xml_node child : files.children()) {
         if (child.type() != pugi::node_element)
             continue;
@@ -235,31 +238,24 @@ LocalEntries::LocalEntries(const pugi::xml_document& localList, const std::vecto
             m_failedEntries.emplace(name, m_failed.append_copy(child));
         const pugi::xml_attribute size = child.attribute("Size");
         const pugi::xml_attribute sha256 = child.attribute("Sha256");
-        m_entries.push_back(static_cast<std::uint32_t>(m_text.size()));
-        m_text.append(1, static_cast<char>(entryMark | (size ? hasSize : 0) | (sha256 ? hasSha256 : 0)));
-        for (const char* text :
-            {child.attribute("Name").value(), child.attribute("Ver").value(), size.value(), sha256.value()})
-            m_text.append(text).append(1, '\0');
+        const char mark = static_cast<char>(entryMark | (size ? hasSize : 0) | (sha256 ? hasSha256 : 0));
+        m_table.add({&mark, 1}, {name, child.attribute("Ver").value(), size.value(), sha256.value()});
     }
-    // Stable, so that of equal names the first entry comes first.
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-        [&](std::uint32_t a, std::uint32_t b) { return nameAt(m_text, a) < nameAt(m_text, b); });
+    m_table.sort();
 }
 
 std::optional<LocalEntries::Figures> LocalEntries::first(std::string_view name) const
 {
-    const auto found = std::lower_bound(m_entries.begin(), m_entries.end(), name,
-        [&](std::uint32_t at, std::string_view wanted) { return nameAt(m_text, at) < wanted; });
-    if (found == m_entries.end() || nameAt(m_text, *found) != name)
+    const char* record = m_table.find(name);
+    if (!record)
         return std::nullopt;
-    const char flags = m_text[*found];
-    const std::string_view ver = nameAt(m_text, *found).data() + name.size() + 1;
-    const std::string_view size = ver.data() + ver.size() + 1;
-    const std::string_view sha256 = size.data() + size.size() + 1;
+    const std::string_view ver = NameTable::next(std::string_view(record + 1));
+    const std::string_view size = NameTable::next(ver);
+    const std::string_view sha256 = NameTable::next(size);
     Figures figures {ver, std::nullopt, std::nullopt};
-    if (flags & hasSize)
+    if (*record & hasSize)
         figures.size = size;
-    if (flags & hasSha256)
+    if (*record & hasSha256)
         figures.sha256 = sha256;
     return figures;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -64,6 +65,39 @@ std::string readRunApp(const pugi::xml_document& document);
 // The local list as the comparison needs it: the names, and the Ver of each name's first
 // entry, held in a fraction of what its entries take (a long list must fit beside the
 // server's). Read as readFiles reads, and throwing as it does.
+// Records of texts held in one string, each text ended by a NUL (a list's values hold
+// none), found by their first text, the name: the first record of equal names comes first.
+// A long list fits in little more than its text.
+class NameTable
+{
+public:
+    // Each record starts with `markBytes` bytes of its own before its name.
+    explicit NameTable(std::size_t markBytes = 0)
+        : m_markBytes(markBytes)
+    { }
+    void reserve(std::size_t bytes, std::size_t records);
+    void add(std::string_view mark, std::initializer_list<std::string_view> texts);
+    // Puts the records in the order of their names; before it, nothing is found.
+    void sort();
+    // Where the first record named `name` starts (its mark); nothing when none is.
+    const char* find(std::string_view name) const;
+    std::size_t size() const { return m_records.size(); }
+    // The i-th name in the order of the names.
+    std::string_view name(std::size_t i) const { return nameAt(m_records[i]); }
+    // The text after `text`, which lies in this table.
+    static std::string_view next(std::string_view text) { return text.data() + text.size() + 1; }
+
+private:
+    std::string_view nameAt(std::uint32_t at) const { return m_text.data() + at + m_markBytes; }
+
+    std::size_t m_markBytes;
+    std::string m_text;
+    std::vector<std::uint32_t> m_records; // where each record starts
+};
+
+// The local list as the comparison needs it: the names, and the Ver of each name's first
+// entry, held in a fraction of what its entries take (a long list must fit beside the
+// server's). Read as readFiles reads, and throwing as it does.
 class LocalVersions
 {
 public:
@@ -72,16 +106,12 @@ public:
 
     // The Ver of the first entry named `name`, letter case included; nothing when none is.
     std::optional<std::string_view> ver(std::string_view name) const;
-    std::size_t size() const { return m_entries.size(); }
+    std::size_t size() const { return m_table.size(); }
     // The i-th name in the order of the names.
-    std::string_view name(std::size_t i) const { return m_text.data() + m_entries[i]; }
+    std::string_view name(std::size_t i) const { return m_table.name(i); }
 
 private:
-    void add(std::string_view name, std::string_view ver);
-    void sort();
-
-    std::string m_text; // each name and its Ver, each ended by a NUL
-    std::vector<std::uint32_t> m_entries; // where each name starts, in the order of the names
+    NameTable m_table; // each name and its Ver
 };
 
 // 0 when `name` is not in `local`, else 2 when the first local entry of that name has the
@@ -114,10 +144,8 @@ public:
     pugi::xml_node failedEntry(const std::string& name) const;
 
 private:
-    // For each entry a byte telling which figures it has, then its Name, Ver, Size and
-    // Sha256, each ended by a NUL (a list's values hold none).
-    std::string m_text;
-    std::vector<std::uint32_t> m_entries; // where each entry starts, in the order of the names
+    // For each entry a byte telling which figures it has, then its Name, Ver, Size and Sha256.
+    NameTable m_table {1};
     pugi::xml_document m_failed;
     std::unordered_map<std::string, pugi::xml_node> m_failedEntries;
 };
