@@ -80,22 +80,6 @@ std::vector<FileEntry> readFiles(const pugi::xml_document& document)
     return entries;
 }
 
-bool sameFiles(const pugi::xml_document& a, const pugi::xml_document& b)
-{
-    FileReader readerA(a);
-    FileReader readerB(b);
-    FileEntry entryA;
-    FileEntry entryB;
-    bool same = true;
-    for (;;) {
-        const bool moreA = readerA.next(entryA);
-        const bool moreB = readerB.next(entryB);
-        if (!moreA && !moreB)
-            return same;
-        same = same && moreA == moreB && entryA == entryB;
-    }
-}
-
 bool readSerial(const pugi::xml_document& document, std::uint64_t& serial)
 {
     const pugi::xml_attribute attribute = document.document_element().attribute("Serial");

@@ -51,10 +51,6 @@ private:
     pugi::xml_node m_child;
 };
 
-// Whether both documents' Files hold the same entries; each is read whole, so that a fault
-// in either throws as readFiles would.
-bool sameFiles(const pugi::xml_document& a, const pugi::xml_document& b);
-
 // The Serial of the root element (a decimal number; 0 when there is none). False when the
 // attribute is there but no such number.
 bool readSerial(const pugi::xml_document& document, std::uint64_t& serial);
